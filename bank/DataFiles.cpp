@@ -1,0 +1,50 @@
+#include "bank/DataFiles.h"
+
+#include "bank/CodePage.h"
+#include "shell/Program.h"
+#include "shell/StepRunner.h"
+#include "shell/platform/Files.h"
+#include "shell/platform/MessageBoxes.h"
+#include "shell/platform/ProgramEnd.h"
+
+namespace qd {
+
+namespace {
+
+constexpr const char* kLocation = "3407";
+
+// The data files of sections 1 to 15, in section order.
+constexpr std::array<const char*, 15> kSectionFiles = {
+    "quizdeck.drv", "env.drv",     "debug.drv",  "props.drv",  "events.drv",
+    "menus.drv",    "errors.drv",  "dll.drv",    "oleint.drv", "olesrv.drv",
+    "datactl.drv",  "dao.drv",     "distrib.drv", "mdi.drv",   "bitness.drv",
+};
+
+}  // namespace
+
+void CheckDataFiles()
+{
+    auto& names = TheProgram().bank.dataFileNames;
+    Steps steps(kLocation);
+    steps([&] {
+        for (std::size_t slot = 0; slot < kSectionFiles.size(); ++slot)
+            names.at(slot) = kSectionFiles[slot];
+    });
+    for (const std::string& name : names) {
+        steps([&] {
+            if (name.empty() || IsNormalFile(ProgramPath(name)))
+                return;
+            MsgBox(QStringLiteral("The required file ") + FromCodePage(name) + QStringLiteral(" is missing.")
+                       + QStringLiteral(" The application will exit."),
+                   MsgButtons::Ok, MsgIcon::Critical);
+            EndProgram(kExitMissingFiles);
+        });
+    }
+}
+
+const std::array<std::string, kDataFileSlots>& DataFileNames()
+{
+    return TheProgram().bank.dataFileNames;
+}
+
+}  // namespace qd

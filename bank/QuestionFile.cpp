@@ -1,0 +1,186 @@
+#include "bank/QuestionFile.h"
+
+#include <fstream>
+#include <iterator>
+#include <limits>
+#include <system_error>
+
+#include "bank/CodePage.h"
+#include "bank/Convert.h"
+#include "bank/Descrambler.h"
+#include "shell/ErrorLog.h"
+#include "shell/Failure.h"
+#include "shell/Program.h"
+#include "shell/StepRunner.h"
+#include "shell/platform/MessageBoxes.h"
+#include "shell/platform/MousePointer.h"
+#include "shell/platform/ProgramEnd.h"
+
+namespace qd {
+
+namespace {
+
+constexpr const char* kMissingLocation = "3405";
+constexpr const char* kLoadLocation = "3406";
+
+// The whole file in memory, handed out line by line. A line ends at CR LF,
+// at a lone CR or at a lone LF.
+class LineReader {
+public:
+    void open(const std::filesystem::path& path)
+    {
+        std::error_code error;
+        const auto status = std::filesystem::status(path, error);
+        if (!std::filesystem::exists(status))
+            Raise(failure::kFileNotFound, "file not found: " + path.string());
+        if (!std::filesystem::is_regular_file(status))
+            Raise(failure::kPathFileAccessError, "not a file: " + path.string());
+        std::ifstream file(path, std::ios::binary);
+        if (!file)
+            Raise(failure::kPathFileAccessError, "cannot open " + path.string());
+        data_.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+        if (file.bad())
+            Raise(failure::kDeviceIOError, "cannot read " + path.string());
+    }
+
+    bool atEnd() const { return pos_ >= data_.size(); }
+
+    std::string_view next()
+    {
+        if (atEnd())
+            Raise(failure::kInputPastEndOfFile, "input past end of file");
+        const std::size_t start = pos_;
+        const std::size_t end = std::min(data_.find_first_of("\r\n", start), data_.size());
+        pos_ = end;
+        if (pos_ < data_.size() && data_[pos_] == '\r')
+            ++pos_;
+        if (pos_ < data_.size() && data_[pos_] == '\n' && (pos_ == end || data_[end] == '\r'))
+            ++pos_;
+        return std::string_view(data_).substr(start, end - start);
+    }
+
+private:
+    std::string data_;
+    std::size_t pos_ = 0;
+};
+
+bool IsBlankLine(std::string_view line)
+{
+    return line.find_first_not_of(' ') == std::string_view::npos;
+}
+
+}  // namespace
+
+void LoadQuestionFile(std::string_view fileName, LoadObserver* observer)
+{
+    QuestionBank& bank = TheProgram().bank;
+    LineReader file;
+    int line = 0;
+    LineRole role = LineRole::NumLines;
+
+    Steps steps(kLoadLocation, [&](std::int16_t number) {
+        if (number == failure::kFileNotFound) {
+            MsgBox(FromCodePage(kMissingFilesMessage));
+            LogError(number, kMissingLocation);
+            EndProgram(kExitMissingFiles);
+        }
+        if (observer)
+            observer->failed(line, role, number);
+        LogError(number, kLoadLocation);
+        return AfterFailure::NextStep;
+    });
+
+    // One line of the file, descrambled; `raw` receives it as read.
+    const auto readLine = [&](LineRole lineRole, std::string& raw) {
+        role = lineRole;
+        ++line;
+        raw = std::string(file.next());
+        return DescrambleLine(kQuestionKey, raw, 0);
+    };
+    const auto notify = [&](std::string_view raw, std::string_view plain) {
+        if (observer)
+            observer->lineRead(line, role, raw, plain);
+    };
+    const auto current = [&]() -> QuestionRecord& { return bank.table.at(static_cast<std::size_t>(bank.count)); };
+
+    steps([] { SetMousePointer(kHourglass); });
+    steps([&] { file.open(ProgramPath(fileName)); });
+    steps([&] {
+        bank.table.assign(1, QuestionRecord{});
+        bank.count = 0;
+    });
+
+    bool stop = false;
+    while (!stop && !file.atEnd()) {
+        std::string raw;
+        steps([&] { bank.table.resize(static_cast<std::size_t>(bank.count) + 2); });
+        steps([&] {
+            role = LineRole::NumLines;
+            ++line;
+            raw = std::string(file.next());
+            if (IsBlankLine(raw)) {
+                stop = true;
+                if (observer)
+                    observer->stopped(line);
+            } else if (bank.count == std::numeric_limits<std::int16_t>::max()) {
+                stop = true;
+                if (observer)
+                    observer->stopped(line);
+                Raise(failure::kOverflow, "more than 32767 questions");
+            }
+        });
+        if (stop)
+            break;
+        steps([&] {
+            current().NumLines = DescrambleLine(kQuestionKey, raw, 0);
+            notify(raw, current().NumLines);
+        });
+
+        // A count that is not a whole number from 0 to 255 is logged and
+        // read as 0: the lines that follow are taken as the answers, so the
+        // rest of the file is still read and every misplaced line is seen.
+        unsigned questionLines = 0;
+        steps([&] { questionLines = ToByte(current().NumLines); });
+
+        for (unsigned i = 0; i < questionLines; ++i) {
+            steps([&] {
+                const std::string plain = readLine(LineRole::Question, raw);
+                notify(raw, plain);
+                std::string& question = current().Question;
+                question += plain;
+                question += "\r\n";
+                if (plain.find('?') != std::string::npos)
+                    question += "\r\n\r\n";
+            });
+        }
+
+        const std::pair<LineRole, std::string QuestionRecord::*> fields[] = {
+            {LineRole::Answer1, &QuestionRecord::Answer1}, {LineRole::Answer2, &QuestionRecord::Answer2},
+            {LineRole::Answer3, &QuestionRecord::Answer3}, {LineRole::Answer4, &QuestionRecord::Answer4},
+            {LineRole::AnsNum, &QuestionRecord::AnsNum},   {LineRole::Ref, &QuestionRecord::Ref},
+        };
+        for (const auto& [fieldRole, field] : fields) {
+            steps([&, fieldRole = fieldRole, field = field] {
+                const std::string plain = readLine(fieldRole, raw);
+                notify(raw, plain);
+                current().*field = plain;
+            });
+        }
+
+        steps([&] { ++bank.count; });
+    }
+
+    steps([] { SetMousePointer(kDefaultPointer); });
+}
+
+const std::vector<QuestionRecord>& QuestionTable()
+{
+    return TheProgram().bank.table;
+}
+
+std::int16_t QuestionCount()
+{
+    return TheProgram().bank.count;
+}
+
+}  // namespace qd

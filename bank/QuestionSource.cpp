@@ -1,0 +1,1 @@
+#include "bank/QuestionSource.h"

@@ -1,0 +1,36 @@
+// The error log: one line in "Kestrel.err" in the program folder, the latest
+// failure that a routine handled.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include <QDateTime>
+
+namespace qd {
+
+inline constexpr const char* kErrorLogName = "Kestrel.err";
+
+// Writes one log entry. Called only from failure handlers.
+void LogError(std::int16_t number, std::string_view code) noexcept;
+
+// The entry's text, line end included:
+// "Time: " date time "Err: " number "File: :" code CR LF.
+std::string FormatLogLine(const QDateTime& when, std::int16_t number, std::string_view code);
+
+// Where entries go. The real writer rewrites the log file; the bank tool
+// collects entries instead of writing beside the files it checks.
+class ErrorLogWriter {
+public:
+    virtual ~ErrorLogWriter() = default;
+    virtual void write(std::int16_t number, std::string_view code) = 0;
+};
+
+class FileErrorLog final : public ErrorLogWriter {
+public:
+    // Creates the file anew with the one line; throws Failure when it cannot.
+    void write(std::int16_t number, std::string_view code) override;
+};
+
+}  // namespace qd

@@ -1,0 +1,31 @@
+// The help viewer behind WinHelp: opens the application help file at a topic
+// and can be told to quit.
+#pragma once
+
+#include <cstdint>
+
+#include <QString>
+
+namespace qd {
+
+// The commands the program sends, with the values they have always had.
+enum class HelpCommand : std::uint32_t {
+    Context = 0x0001,  // HELP_CONTEXT: show the topic with the help context number in `data`
+    Quit = 0x0002,     // HELP_QUIT: the program no longer needs the viewer
+};
+
+class HelpViewer {
+public:
+    virtual ~HelpViewer() = default;
+    // True when the viewer carried out the command.
+    virtual bool WinHelp(const QString& helpFile, HelpCommand command, std::uint32_t data) = 0;
+};
+
+// The desktop's viewer. Topics are shown by the help window of the program;
+// quitting closes that window if it is open.
+class DesktopHelpViewer final : public HelpViewer {
+public:
+    bool WinHelp(const QString& helpFile, HelpCommand command, std::uint32_t data) override;
+};
+
+}  // namespace qd

@@ -1,0 +1,91 @@
+#include "tests/TestSupport.h"
+
+#include <fstream>
+#include <iterator>
+#include <ostream>
+
+#include <QCoreApplication>
+
+#include "bank/Descrambler.h"
+#include "bank/QuestionFile.h"
+
+namespace qd::test {
+
+MsgAnswer ScriptedMessageBoxes::show(const MsgBoxRequest& request)
+{
+    shown_.push_back(request);
+    if (answers_.empty())
+        return request.buttons == MsgButtons::YesNo ? MsgAnswer::No : MsgAnswer::Ok;
+    const MsgAnswer answer = answers_.front();
+    answers_.pop_front();
+    return answer;
+}
+
+void FakeClock::waitForEvents(int maxMs)
+{
+    ++waits;
+    QCoreApplication::processEvents();
+    seconds += (stepMs < maxMs ? stepMs : maxMs) / 1000.0;
+}
+
+void PrintTo(const LogEntry& entry, std::ostream* out)
+{
+    *out << "{" << entry.number << ", \"" << entry.code << "\"}";
+}
+
+void ProgramTest::SetUp()
+{
+    ASSERT_TRUE(dir_.isValid());
+    ResetProgram();
+    Program& program = TheProgram();
+    program.programFolder = folder();
+    auto boxesSeam = std::make_unique<ScriptedMessageBoxes>();
+    auto enderSeam = std::make_unique<RecordingEnder>();
+    auto clockSeam = std::make_unique<FakeClock>();
+    auto logSeam = std::make_unique<RecordingErrorLog>();
+    auto helpSeam = std::make_unique<RecordingHelpViewer>();
+    boxes = boxesSeam.get();
+    ender = enderSeam.get();
+    clock = clockSeam.get();
+    log = logSeam.get();
+    help = helpSeam.get();
+    program.setMessageBoxes(std::move(boxesSeam));
+    program.setEnder(std::move(enderSeam));
+    program.setClock(std::move(clockSeam));
+    program.setErrorLog(std::move(logSeam));
+    program.setHelpViewer(std::move(helpSeam));
+}
+
+void ProgramTest::TearDown()
+{
+    ResetProgram();
+}
+
+std::filesystem::path ProgramTest::folder() const
+{
+    return std::filesystem::path(dir_.path().toStdString());
+}
+
+void ProgramTest::writeFile(const std::string& name, const std::string& bytes) const
+{
+    std::ofstream file(folder() / name, std::ios::binary | std::ios::trunc);
+    file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+std::string ProgramTest::readFile(const std::string& name) const
+{
+    std::ifstream file(folder() / name, std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+std::string ScrambledFile(const std::vector<std::string>& plainLines)
+{
+    std::string bytes;
+    for (const std::string& line : plainLines) {
+        bytes += ScrambleText(kQuestionKey, line);
+        bytes += "\r\n";
+    }
+    return bytes;
+}
+
+}  // namespace qd::test
