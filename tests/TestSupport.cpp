@@ -25,7 +25,8 @@ void FakeClock::waitForEvents(int maxMs)
 {
     ++waits;
     QCoreApplication::processEvents();
-    seconds += (stepMs < maxMs ? stepMs : maxMs) / 1000.0;
+    (void)maxMs;
+    seconds += stepMs / 1000.0;
 }
 
 void PrintTo(const LogEntry& entry, std::ostream* out)

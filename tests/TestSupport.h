@@ -2,6 +2,7 @@
 // with seams a test can steer.
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 #include <deque>
 #include <filesystem>
@@ -41,11 +42,12 @@ public:
     std::vector<int> statuses;
 };
 
-// A clock that moves only when told to, or by `stepMs` on every wait.
+// A clock that moves only when told to, or by `stepMs` on every wait, and
+// goes back to 0 at midnight.
 class FakeClock final : public Clock {
 public:
     QDateTime now() const override { return dateTime; }
-    double secondsSinceMidnight() const override { return seconds; }
+    double secondsSinceMidnight() const override { return std::fmod(seconds, 24 * 60 * 60); }
     void waitForEvents(int maxMs) override;
 
     QDateTime dateTime{QDate(2026, 12, 6), QTime(6, 38, 6)};
