@@ -32,78 +32,63 @@ void CheckInputs(std::string_view key, std::string_view text)
         Raise(failure::kDescrambleRejected, "empty text");
 }
 
-// The key with its length and two derived characters on either side:
-// L, k1^L, key..., kL^L, L.
-std::string ExpandKey(std::string_view key)
-{
-    const auto length = static_cast<std::uint8_t>(key.size());
-    std::string expanded;
-    expanded.reserve(key.size() + 4);
-    expanded += static_cast<char>(length);
-    expanded += static_cast<char>(Code(key.front()) ^ length);
-    expanded += key;
-    expanded += static_cast<char>(Code(key.back()) ^ length);
-    expanded += static_cast<char>(length);
-    return expanded;
-}
+constexpr std::size_t kHeaderLength = 9;
 
-// The first three characters of the expanded key, then the code of its last
-// character and its length, each as three decimal digits.
-std::string CheckHeader(std::string_view expanded)
-{
-    const auto threeDigits = [](unsigned value) {
-        return std::string{static_cast<char>('0' + value / 100 % 10), static_cast<char>('0' + value / 10 % 10),
-                           static_cast<char>('0' + value % 10)};
-    };
-    return std::string(expanded.substr(0, 3)) + threeDigits(Code(expanded.back()))
-        + threeDigits(static_cast<unsigned>(expanded.size()));
-}
+// The key with its length and two derived characters on either side
+// (L, k1^L, key..., kL^L, L), and the check header derived from it: its first
+// three characters, then the code of its last character and its length, each
+// as three decimal digits. Built on the stack, afresh for every line.
+class ExpandedKey {
+public:
+    explicit ExpandedKey(std::string_view key) : size_(key.size() + 4)
+    {
+        const auto length = static_cast<std::uint8_t>(key.size());
+        codes_[0] = length;
+        codes_[1] = Code(key.front()) ^ length;
+        for (std::size_t i = 0; i < key.size(); ++i)
+            codes_[i + 2] = Code(key[i]);
+        codes_[size_ - 2] = Code(key.back()) ^ length;
+        codes_[size_ - 1] = length;
 
-// XOR with the expanded key, the key position running on across the whole text.
-void Combine(std::string& text, std::string_view expanded)
-{
-    std::size_t j = 0;
-    for (char& c : text) {
-        c = static_cast<char>(Code(c) ^ Code(expanded[j]));
-        if (++j == expanded.size())
-            j = 0;
+        for (std::size_t i = 0; i < 3; ++i)
+            header_[i] = static_cast<char>(codes_[i]);
+        WriteThreeDigits(codes_[size_ - 1], &header_[3]);
+        WriteThreeDigits(static_cast<unsigned>(size_), &header_[6]);
     }
-}
 
-std::string Unescape(std::string_view body)
-{
-    std::string plain;
-    plain.reserve(body.size());
-    for (std::size_t p = 0; p < body.size(); ++p) {
-        if (body[p] != kEscape) {
-            plain += body[p];
-            continue;
-        }
-        if (p + 1 == body.size())
-            Raise(failure::kInvalidArgument, "escape character at the end of the line");
-        const std::uint8_t next = Code(body[++p]);
-        if (next == 0)
-            Raise(failure::kInvalidArgument, "escape character followed by code 0");
-        plain += static_cast<char>(next - 1);
-    }
-    return plain;
-}
+    std::string_view header() const { return {header_.data(), header_.size()}; }
 
-std::string EscapeAndWrap(std::string_view body)
-{
-    std::string line;
-    line.reserve(body.size() + body.size() / 8 + 8);
-    line += kStartMarker;
-    for (const char c : body) {
-        if (MustEscape(c)) {
-            line += kEscape;
-            line += static_cast<char>(Code(c) + 1);
-        } else {
-            line += c;
-        }
+    // The next key code, running on across the whole text.
+    std::uint8_t next()
+    {
+        const std::uint8_t code = codes_[position_];
+        if (++position_ == size_)
+            position_ = 0;
+        return code;
     }
-    line += kEndMarker;
-    return line;
+
+private:
+    static void WriteThreeDigits(unsigned value, char* out)
+    {
+        out[0] = static_cast<char>('0' + value / 100 % 10);
+        out[1] = static_cast<char>('0' + value / 10 % 10);
+        out[2] = static_cast<char>('0' + value % 10);
+    }
+
+    std::array<std::uint8_t, kMaxKeyLength + 4> codes_{};
+    std::array<char, kHeaderLength> header_{};
+    std::size_t size_;
+    std::size_t position_ = 0;
+};
+
+void AppendEscaped(std::string& line, char c)
+{
+    if (MustEscape(c)) {
+        line += kEscape;
+        line += static_cast<char>(Code(c) + 1);
+    } else {
+        line += c;
+    }
 }
 
 }  // namespace
@@ -120,11 +105,18 @@ bool HasScrambleMarkers(std::string_view text)
 std::string ScrambleText(std::string_view key, std::string_view plain)
 {
     CheckInputs(key, plain);
-    const std::string expanded = ExpandKey(key);
-    std::string text = CheckHeader(expanded);
-    text += plain;
-    Combine(text, expanded);
-    return EscapeAndWrap(text);
+    ExpandedKey expanded(key);
+    const std::string header(expanded.header());
+    std::string line;
+    line.reserve(kStartMarker.size() + 2 * (kHeaderLength + plain.size()) + kEndMarker.size());
+    line += kStartMarker;
+    // Header first, then the text, combined with the key and escaped on the way.
+    for (const char c : header)
+        AppendEscaped(line, static_cast<char>(Code(c) ^ expanded.next()));
+    for (const char c : plain)
+        AppendEscaped(line, static_cast<char>(Code(c) ^ expanded.next()));
+    line += kEndMarker;
+    return line;
 }
 
 std::string DescrambleText(std::string_view key, std::string_view scrambled)
@@ -134,13 +126,36 @@ std::string DescrambleText(std::string_view key, std::string_view scrambled)
         Raise(failure::kDescrambleRejected, "no scrambling markers");
     if (scrambled.size() < kStartMarker.size() + kEndMarker.size())
         Raise(failure::kInvalidArgument, "markers overlap");
-    std::string text = Unescape(scrambled.substr(4, scrambled.size() - 8));
-    const std::string expanded = ExpandKey(key);
-    Combine(text, expanded);
-    if (text.compare(0, 9, CheckHeader(expanded)) != 0)
+    const std::string_view body = scrambled.substr(kStartMarker.size(), scrambled.size() - 8);
+
+    // One pass: unescape, combine with the key, compare the header, keep the rest.
+    // A damaged escape anywhere outranks a header that does not match.
+    ExpandedKey expanded(key);
+    const std::string_view header = expanded.header();
+    std::string plain;
+    plain.reserve(body.size());
+    std::size_t produced = 0;
+    bool headerMatches = true;
+    for (std::size_t p = 0; p < body.size(); ++p) {
+        std::uint8_t code = Code(body[p]);
+        if (code == Code(kEscape)) {
+            if (p + 1 == body.size())
+                Raise(failure::kInvalidArgument, "escape character at the end of the line");
+            code = Code(body[++p]);
+            if (code == 0)
+                Raise(failure::kInvalidArgument, "escape character followed by code 0");
+            --code;
+        }
+        const auto c = static_cast<char>(code ^ expanded.next());
+        if (produced < kHeaderLength)
+            headerMatches = headerMatches && c == header[produced];
+        else
+            plain += c;
+        ++produced;
+    }
+    if (!headerMatches || produced < kHeaderLength)
         Raise(failure::kDescrambleRejected, "check header does not match (wrong key or damaged line)");
-    text.erase(0, 9);
-    return text;
+    return plain;
 }
 
 std::string DescrambleLine(std::string_view key, std::string_view text, std::int16_t mode)

@@ -91,10 +91,10 @@ void LoadQuestionFile(std::string_view fileName, LoadObserver* observer)
     });
 
     // One line of the file, descrambled; `raw` receives it as read.
-    const auto readLine = [&](LineRole lineRole, std::string& raw) {
+    const auto readLine = [&](LineRole lineRole, std::string_view& raw) {
         role = lineRole;
         ++line;
-        raw = std::string(file.next());
+        raw = file.next();
         return DescrambleLine(kQuestionKey, raw, 0);
     };
     const auto notify = [&](std::string_view raw, std::string_view plain) {
@@ -112,12 +112,12 @@ void LoadQuestionFile(std::string_view fileName, LoadObserver* observer)
 
     bool stop = false;
     while (!stop && !file.atEnd()) {
-        std::string raw;
+        std::string_view raw;  // the line as read; it lives as long as `file`
         steps([&] { bank.table.resize(static_cast<std::size_t>(bank.count) + 2); });
         steps([&] {
             role = LineRole::NumLines;
             ++line;
-            raw = std::string(file.next());
+            raw = file.next();
             if (IsBlankLine(raw)) {
                 stop = true;
                 if (observer)
