@@ -1,1 +1,33 @@
+// quizdeck-bank, the question authors' command-line tool: every command, as
+// one function that tests can call with their own streams.
 #pragma once
+
+#include <iosfwd>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace qd {
+
+// Exit statuses.
+inline constexpr int kToolDone = 0;      // done, and everything checked is clean
+inline constexpr int kToolProblems = 1;  // lines rejected, source errors or data-file problems
+inline constexpr int kToolUsage = 2;     // a usage error, or a file that cannot be read or written
+
+// Runs one command; `args` are the arguments after the program name.
+//
+//   scramble [--key KEY]        plain lines on `in` -> scrambled lines, CR LF ended
+//   descramble [--key KEY]      scrambled lines on `in` -> plain lines, LF ended
+//   pack SOURCE -o FILE.drv     source form -> data file
+//   unpack FILE.drv             data file -> source form on `out`
+//   check FILE.drv...           loads each file as the program does; one line per problem
+//
+// check and unpack load through the program-wide state (TheProgram()) with the
+// tool's own seams: no error log file, message boxes on `err`, no process exit.
+// The program-wide state is reset (ResetProgram) before they return.
+int RunBankTool(const std::vector<std::string>& args, std::istream& in, std::ostream& out, std::ostream& err);
+
+// The short usage text that usage errors and --help print.
+std::string_view BankToolUsage();
+
+}  // namespace qd
