@@ -21,6 +21,8 @@ inline constexpr std::int16_t kDeviceIOError = 57;
 inline constexpr std::int16_t kInputPastEndOfFile = 62;
 inline constexpr std::int16_t kPathFileAccessError = 75;
 inline constexpr std::int16_t kObjectNotSet = 91;
+inline constexpr std::int16_t kControlArrayElementMissing = 340;
+inline constexpr std::int16_t kInvalidPropertyArrayIndex = 381;
 inline constexpr std::int16_t kDescrambleRejected = 31100;
 }  // namespace failure
 
@@ -39,5 +41,14 @@ private:
 };
 
 [[noreturn]] void Raise(std::int16_t number, std::string detail = {});
+
+// The object a pointer names; an unset pointer is failure 91.
+template <typename Pointer>
+auto& Object(const Pointer& pointer)
+{
+    if (!pointer)
+        Raise(failure::kObjectNotSet, "object not set");
+    return *pointer;
+}
 
 }  // namespace qd

@@ -6,7 +6,9 @@
 #include "shell/platform/Files.h"
 #include "shell/platform/HelpViewer.h"
 #include "shell/platform/MessageBoxes.h"
+#include "shell/platform/ProcessStarter.h"
 #include "shell/platform/ProgramEnd.h"
+#include "shell/platform/Registry.h"
 
 namespace qd {
 
@@ -24,7 +26,9 @@ Program::Program()
       errorLog_(std::make_unique<FileErrorLog>()),
       helpViewer_(std::make_unique<DesktopHelpViewer>()),
       messageBoxes_(std::make_unique<QtMessageBoxes>()),
-      ender_(std::make_unique<ProcessEnder>())
+      ender_(std::make_unique<ProcessEnder>()),
+      processStarter_(std::make_unique<DetachedProcessStarter>()),
+      registry_(std::make_unique<DesktopRegistry>())
 {
 }
 
@@ -35,6 +39,11 @@ void Program::setErrorLog(std::unique_ptr<ErrorLogWriter> errorLog) { errorLog_ 
 void Program::setHelpViewer(std::unique_ptr<HelpViewer> helpViewer) { helpViewer_ = std::move(helpViewer); }
 void Program::setMessageBoxes(std::unique_ptr<MessageBoxes> messageBoxes) { messageBoxes_ = std::move(messageBoxes); }
 void Program::setEnder(std::unique_ptr<ProgramEnder> ender) { ender_ = std::move(ender); }
+void Program::setProcessStarter(std::unique_ptr<ProcessStarter> processStarter)
+{
+    processStarter_ = std::move(processStarter);
+}
+void Program::setRegistry(std::unique_ptr<Registry> registry) { registry_ = std::move(registry); }
 
 namespace {
 std::unique_ptr<Program>& Instance()

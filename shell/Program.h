@@ -13,6 +13,7 @@
 #include <QString>
 
 #include "bank/QuestionBank.h"
+#include "quiz/SessionState.h"
 
 namespace qd {
 
@@ -20,7 +21,9 @@ class Clock;
 class ErrorLogWriter;
 class HelpViewer;
 class MessageBoxes;
+class ProcessStarter;
 class ProgramEnder;
+class Registry;
 
 class Program {
 public:
@@ -37,6 +40,8 @@ public:
     QString helpFile;
     // The open section's questions and the data-file name table.
     QuestionBank bank;
+    // The open section and the question on screen.
+    SessionState session;
     // The application-wide mouse pointer: kDefaultPointer or kHourglass.
     int mousePointer = 0;
 
@@ -45,12 +50,16 @@ public:
     HelpViewer& helpViewer() const { return *helpViewer_; }
     MessageBoxes& messageBoxes() const { return *messageBoxes_; }
     ProgramEnder& ender() const { return *ender_; }
+    ProcessStarter& processStarter() const { return *processStarter_; }
+    Registry& registry() const { return *registry_; }
 
     void setClock(std::unique_ptr<Clock> clock);
     void setErrorLog(std::unique_ptr<ErrorLogWriter> errorLog);
     void setHelpViewer(std::unique_ptr<HelpViewer> helpViewer);
     void setMessageBoxes(std::unique_ptr<MessageBoxes> messageBoxes);
     void setEnder(std::unique_ptr<ProgramEnder> ender);
+    void setProcessStarter(std::unique_ptr<ProcessStarter> processStarter);
+    void setRegistry(std::unique_ptr<Registry> registry);
 
 private:
     std::unique_ptr<Clock> clock_;
@@ -58,6 +67,8 @@ private:
     std::unique_ptr<HelpViewer> helpViewer_;
     std::unique_ptr<MessageBoxes> messageBoxes_;
     std::unique_ptr<ProgramEnder> ender_;
+    std::unique_ptr<ProcessStarter> processStarter_;
+    std::unique_ptr<Registry> registry_;
 };
 
 Program& TheProgram();

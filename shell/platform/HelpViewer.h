@@ -12,6 +12,7 @@ namespace qd {
 enum class HelpCommand : std::uint32_t {
     Context = 0x0001,  // HELP_CONTEXT: show the topic with the help context number in `data`
     Quit = 0x0002,     // HELP_QUIT: the program no longer needs the viewer
+    Contents = 0x0003, // HELP_CONTENTS: show the contents topic
 };
 
 class HelpViewer {

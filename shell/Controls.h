@@ -1,0 +1,59 @@
+// The controls the windows are built from, with the behaviour the program
+// expects of them, and the fonts they are designed for.
+#pragma once
+
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QString>
+
+namespace qd {
+
+// The windows are designed for "MS Sans Serif" and "Arial"; this desktop
+// shows them in metric-compatible free fonts.
+void InstallFontSubstitutes();
+QFont SansSerifFont(double pointSize, bool bold);
+QFont ArialFont(double pointSize, bool bold);
+
+// A command button whose caption wraps onto a second line, centred, when it
+// does not fit on one. The caption keeps its "&" access key.
+class CommandButton : public QPushButton {
+    Q_OBJECT
+
+public:
+    explicit CommandButton(const QString& caption, QWidget* parent = nullptr);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+};
+
+// A label that shows its caption as plain text, whatever it contains, with
+// CR LF (or a lone CR or LF) as a line break. caption() gives back the text
+// exactly as it was set.
+class CaptionLabel : public QLabel {
+    Q_OBJECT
+
+public:
+    explicit CaptionLabel(const QString& caption = {}, QWidget* parent = nullptr);
+    void setCaption(const QString& caption);
+    const QString& caption() const { return caption_; }
+
+private:
+    QString caption_;
+};
+
+// An option button whose caption is shown literally: an "&" in it is an
+// ampersand, not an access key.
+class OptionButton : public QRadioButton {
+    Q_OBJECT
+
+public:
+    explicit OptionButton(QWidget* parent = nullptr);
+    void setCaption(const QString& caption);
+    QString caption() const;
+    // Sets the selected state from the program; no click is raised and the
+    // other options of the group are left alone.
+    void setValue(bool selected);
+};
+
+}  // namespace qd

@@ -1,0 +1,41 @@
+#include "shell/Form.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+
+#include "shell/Help.h"
+
+namespace qd {
+
+Form::Form(QWidget* parent) : QDialog(parent)
+{
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                   | Qt::WindowCloseButtonHint);
+}
+
+void Form::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_F1 && event->modifiers() == Qt::NoModifier) {
+        ShowHelpTopic(HelpTopicFor(QApplication::focusWidget() && isAncestorOf(QApplication::focusWidget())
+                                       ? QApplication::focusWidget()
+                                       : this));
+        event->accept();
+        return;
+    }
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        escapePressed();
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+bool Form::event(QEvent* event)
+{
+    const bool handled = QDialog::event(event);
+    if (event->type() == QEvent::WindowActivate)
+        Form_Activate();
+    return handled;
+}
+
+}  // namespace qd
