@@ -47,7 +47,10 @@ std::string Hex(unsigned value, int digits)
 
 std::string CodePointName(char32_t code)
 {
-    return "U+" + Hex(static_cast<unsigned>(code), code > 0xFFFF ? 6 : 4);
+    int digits = 4;
+    while (digits < 6 && (code >> (4 * digits)) != 0)
+        ++digits;
+    return "U+" + Hex(static_cast<unsigned>(code), digits);
 }
 
 int HexDigitValue(QChar c)

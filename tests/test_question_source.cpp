@@ -1,0 +1,591 @@
+// The question source form: parsing, packing, unpacking, and the round trip
+// between a source and a data file.
+#include "bank/QuestionSource.h"
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <sstream>
+
+#include <gtest/gtest.h>
+
+#include "bank/Descrambler.h"
+#include "bank/QuestionFile.h"
+#include "shell/Failure.h"
+#include "tests/TestSupport.h"
+
+namespace qd {
+namespace {
+
+using test::ScrambledFile;
+
+constexpr std::string_view kOneQuestion =
+    "question: Which property sets the caption?\n"
+    "wrong: Text\n"
+    "right: Caption\n"
+    "wrong: Title\n"
+    "wrong: Name\n"
+    "reference: The Caption property.\n";
+
+const std::vector<std::string> kOneQuestionLines = {
+    "1", "Which property sets the caption?", "Text", "Caption", "Title", "Name", "2", "The Caption property.",
+};
+
+std::string Describe(const std::vector<SourceError>& errors)
+{
+    std::ostringstream text;
+    for (const SourceError& error : errors)
+        text << error.line << ": " << error.message << '\n';
+    return text.str();
+}
+
+std::string Bytes(std::initializer_list<int> codes)
+{
+    std::string bytes;
+    for (const int code : codes)
+        bytes += static_cast<char>(code);
+    return bytes;
+}
+
+StoredQuestion Question(std::string numLines, std::vector<std::string> lines, std::string ansNum)
+{
+    StoredQuestion question;
+    question.numLines = std::move(numLines);
+    question.questionLines = std::move(lines);
+    question.answers = {"one", "two", "three", "four"};
+    question.ansNum = std::move(ansNum);
+    question.reference = "see the manual";
+    return question;
+}
+
+// ---------------------------------------------------------------------------
+// Packing what the source says
+
+TEST(PackSource, WritesEachQuestionAsItsScrambledRecord)
+{
+    const PackResult packed = PackSource(kOneQuestion);
+    ASSERT_TRUE(packed.errors.empty()) << Describe(packed.errors);
+    EXPECT_EQ(packed.bytes, ScrambledFile(kOneQuestionLines));
+}
+
+TEST(PackSource, IgnoresCommentsBlankLinesIndentationTrailingBlanksAndByteOrderMark)
+{
+    const std::string source = "\xEF\xBB\xBF# Section 1\r\n"
+                               "\r\n"
+                               "   # an indented comment\n"
+                               "  question: Which property sets the caption?   \n"
+                               "\twrong: Text\t\n"
+                               "right: Caption\n"
+                               "\n"
+                               "wrong: Title\n"
+                               "wrong: Name\n"
+                               "reference: The Caption property.";
+    const PackResult packed = PackSource(source);
+    ASSERT_TRUE(packed.errors.empty()) << Describe(packed.errors);
+    EXPECT_EQ(packed.bytes, ScrambledFile(kOneQuestionLines));
+}
+
+TEST(PackSource, CountsQuestionLinesAndPlacesTheRightAnswer)
+{
+    const PackResult packed = PackSource("question: First line?\nquestion: Second line.\nwrong: a\nwrong: b\nwrong: c\n"
+                                         "right: d\nreference: r\n\nright: A\nwrong: B\nwrong: C\nwrong: D\nreference: R\n");
+    ASSERT_TRUE(packed.errors.empty()) << Describe(packed.errors);
+    EXPECT_EQ(packed.bytes, ScrambledFile({"2", "First line?", "Second line.", "a", "b", "c", "d", "4", "r",  //
+                                           "0", "A", "B", "C", "D", "1", "R"}));
+}
+
+TEST(PackSource, KeepsTheStoredTextOfLinesAndAnswerNumber)
+{
+    const PackResult packed = PackSource("lines:  2\nquestion: q1\nquestion: q2\nwrong: a\nright: b\nwrong: c\nwrong: d\n"
+                                         "answer-number: 02\\x20\nreference: r\n");
+    ASSERT_TRUE(packed.errors.empty()) << Describe(packed.errors);
+    EXPECT_EQ(packed.bytes, ScrambledFile({" 2", "q1", "q2", "a", "b", "c", "d", "02 ", "r"}));
+}
+
+TEST(PackSource, WritesTheEndLineUnscrambled)
+{
+    const std::string questions(kOneQuestion);
+    EXPECT_EQ(PackSource(questions + "end:\n").bytes, ScrambledFile(kOneQuestionLines) + "\r\n");
+    EXPECT_EQ(PackSource(questions + "\n# the end\nend:  \\x20\n\n").bytes, ScrambledFile(kOneQuestionLines) + "  \r\n");
+    EXPECT_EQ(PackSource("end:\n").bytes, "\r\n");
+}
+
+TEST(PackSource, EmptySourceGivesAnEmptyFile)
+{
+    const PackResult packed = PackSource("# nothing yet\n\n");
+    EXPECT_TRUE(packed.errors.empty()) << Describe(packed.errors);
+    EXPECT_EQ(packed.bytes, "");
+}
+
+TEST(PackSource, EscapesGiveExactBytes)
+{
+    const ParsedSource parsed = ParseSource(
+        "right: a\\\\b\\x00\\x01\\x0D\\x0a\\x1A\\xfF\\x20\n"
+        "wrong: \\x20 leading and trailing \\x20\n"
+        "wrong: \ttab\n"
+        "wrong: x\\\\\n"
+        "reference: \\\\x41 is not an escape\n");
+    ASSERT_TRUE(parsed.errors.empty()) << Describe(parsed.errors);
+    ASSERT_EQ(parsed.bank.questions.size(), 1u);
+    const StoredQuestion& question = parsed.bank.questions.front();
+    EXPECT_EQ(question.answers[0], std::string("a\\b\x00\x01\r\n\x1A\xFF ", 10));
+    EXPECT_EQ(question.answers[1], "  leading and trailing  ");
+    EXPECT_EQ(question.answers[2], "\ttab");
+    EXPECT_EQ(question.answers[3], "x\\");
+    EXPECT_EQ(question.reference, "\\x41 is not an escape");
+}
+
+TEST(PackSource, StoresWindows1252CharactersAsTheirBytes)
+{
+    const ParsedSource parsed = ParseSource(
+        "right: €‚ƒ„…†‡ˆ‰Š‹ŒŽ‘’“”•–—˜™š›œžŸ\n"
+        "wrong: é ÿ ¡ ×\n"
+        "wrong: \\x81\\x8D\\x8F\\x90\\x9D\n"
+        "wrong: plain\n"
+        "reference: r\n");
+    ASSERT_TRUE(parsed.errors.empty()) << Describe(parsed.errors);
+    const StoredQuestion& question = parsed.bank.questions.front();
+    EXPECT_EQ(question.answers[0], Bytes({0x80, 0x82, 0x83, 0x84, 0x85, 0x86, 0x87, 0x88, 0x89, 0x8A, 0x8B, 0x8C,
+                                          0x8E, 0x91, 0x92, 0x93, 0x94, 0x95, 0x96, 0x97, 0x98, 0x99, 0x9A, 0x9B,
+                                          0x9C, 0x9E, 0x9F}));
+    EXPECT_EQ(question.answers[1], Bytes({0xE9, ' ', 0xFF, ' ', 0xA1, ' ', 0xD7}));
+    EXPECT_EQ(question.answers[2], Bytes({0x81, 0x8D, 0x8F, 0x90, 0x9D}));
+}
+
+// ---------------------------------------------------------------------------
+// Mistakes, each named by its line
+
+struct SourceMistake {
+    const char* name;
+    std::string source;
+    int line;
+    std::string fragment;
+};
+
+void PrintTo(const SourceMistake& mistake, std::ostream* out)
+{
+    *out << mistake.name;
+}
+
+// A whole question around one line; the line under test is line 2.
+std::string Around(const std::string& line)
+{
+    return "question: q\n" + line + "\nwrong: b\nwrong: c\nwrong: d\nreference: r\n";
+}
+
+class PackSourceMistake : public ::testing::TestWithParam<SourceMistake> {};
+
+TEST_P(PackSourceMistake, IsReportedOnItsLineAndNothingIsWritten)
+{
+    const SourceMistake& mistake = GetParam();
+    const PackResult packed = PackSource(mistake.source);
+    EXPECT_EQ(packed.bytes, "");
+    ASSERT_FALSE(packed.errors.empty());
+    const bool found = std::any_of(packed.errors.begin(), packed.errors.end(), [&](const SourceError& error) {
+        return error.line == mistake.line && error.message.find(mistake.fragment) != std::string::npos;
+    });
+    EXPECT_TRUE(found) << "expected line " << mistake.line << " with \"" << mistake.fragment << "\", got:\n"
+                       << Describe(packed.errors);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Structure, PackSourceMistake,
+    ::testing::Values(
+        SourceMistake{"MissingAnswer", "question: q\nright: a\nwrong: b\nwrong: c\nreference: r\n", 5,
+                      "four answers expected, found 3"},
+        SourceMistake{"FifthAnswer", Around("right: a\nwrong: e"), 7, "four answers expected, found 5"},
+        SourceMistake{"TwoRightAnswers", "question: q\nright: a\nwrong: b\nright: c\nwrong: d\nreference: r\n", 4,
+                      "a second \"right:\""},
+        SourceMistake{"NoRightAnswer", Around("wrong: a"), 6, "no \"right:\" answer"},
+        SourceMistake{"QuestionAfterAnswers", "right: a\nquestion: q\nwrong: b\nwrong: c\nwrong: d\nreference: r\n", 2,
+                      "after the answers"},
+        SourceMistake{"NoReference", "# q\nquestion: q\nright: a\nwrong: b\nwrong: c\nwrong: d\n", 2,
+                      "without a \"reference:\""},
+        SourceMistake{"EmptyAnswer", Around("right:"), 2, "has no text"},
+        SourceMistake{"EmptyQuestionLine", "question:   \nright: a\nwrong: b\nwrong: c\nwrong: d\nreference: r\n", 1,
+                      "has no text"},
+        SourceMistake{"EmptyReference", "right: a\nwrong: b\nwrong: c\nwrong: d\nreference:\n", 5, "has no text"},
+        SourceMistake{"LinesDisagree", "lines: 2\n" + Around("right: a"), 1, "\"lines:\" 2 but the question has 1"},
+        SourceMistake{"LinesNotANumber", "lines: two\n" + Around("right: a"), 1, "is not a number from 0 to 255"},
+        SourceMistake{"LinesOutOfRange", "lines: 256\n" + Around("right: a"), 1, "is not a number from 0 to 255"},
+        SourceMistake{"SecondLines", "lines: 1\nlines: 1\n" + Around("right: a"), 2, "a second \"lines:\""},
+        SourceMistake{"AnswerNumberDisagrees", Around("right: a\nanswer-number: 3"), 3,
+                      "\"answer-number:\" 3 but the \"right:\" answer is number 1"},
+        SourceMistake{"AnswerNumberOutOfRange", Around("right: a\nanswer-number: 5"), 3, "is not a number from 1 to 4"},
+        SourceMistake{"AnswerNumberNotANumber", Around("right: a\nanswer-number: one"), 3,
+                      "is not a number from 1 to 4"},
+        SourceMistake{"EndInsideQuestion", "question: q\nend:\nright: a\nwrong: b\nwrong: c\nwrong: d\nreference: r\n",
+                      2, "\"end:\" inside a question"},
+        SourceMistake{"QuestionAfterEnd", "end:\n\n" + Around("right: a"), 3, "may follow \"end:\" (line 1)"},
+        SourceMistake{"SecondEnd", "end:\nend:\n", 2, "a second \"end:\""},
+        SourceMistake{"EndWithText", "end: x\n", 1, "\"end:\" may hold blanks only"}));
+
+INSTANTIATE_TEST_SUITE_P(
+    Lines, PackSourceMistake,
+    ::testing::Values(
+        SourceMistake{"UnknownKeyword", Around("answer: a"), 2, "unknown keyword \"answer\""},
+        SourceMistake{"KeywordsAreLowerCase", Around("Right: a"), 2, "unknown keyword \"Right\""},
+        SourceMistake{"NoKeyword", Around("Caption"), 2, "expected \"keyword: value\""},
+        SourceMistake{"NoBlankAfterColon", Around("right:a"), 2, "a blank must follow \"right:\""},
+        SourceMistake{"UnknownEscape", Around("right: C:\\Windows"), 2, "unknown escape \"\\W\""},
+        SourceMistake{"ShortHexEscape", Around("right: \\x4"), 2, "\"\\x\" needs two hexadecimal digits"},
+        SourceMistake{"NonHexEscape", Around("right: \\xG0"), 2, "\"\\x\" needs two hexadecimal digits"},
+        SourceMistake{"BackslashAtEnd", Around("right: a\\"), 2, "a backslash ends the value"},
+        SourceMistake{"Arrow", Around("right: Tools → Menu Editor"), 2, "U+2192 \"→\" is not in windows-1252"},
+        SourceMistake{"CharacterOutsideTheBasicPlane", Around("right: \xF0\x9F\x98\x80"), 2,
+                      "U+1F600 \"\xF0\x9F\x98\x80\" is not in windows-1252"},
+        SourceMistake{"InvalidUtf8", Around("right: \xC3\x28"), 2, "not valid UTF-8"},
+        SourceMistake{"OverlongUtf8", Around("right: \xC0\xAF"), 2, "not valid UTF-8"},
+        SourceMistake{"EncodedSurrogate", Around("right: \xED\xA0\x80"), 2, "not valid UTF-8"},
+        SourceMistake{"TruncatedUtf8", Around("right: \xE2\x86"), 2, "not valid UTF-8"},
+        SourceMistake{"ControlCharacter", Around("right: bell\x07"), 2, "control character U+0007; write it as \"\\x07\""},
+        SourceMistake{"LoneCarriageReturn", Around("right: a\rb"), 2, "control character U+000D"},
+        SourceMistake{"C1ControlCharacter", Around("right: \xC2\x81"), 2, "control character U+0081"},
+        SourceMistake{"ByteOrderMarkInside", Around("right: \xEF\xBB\xBFx"), 2, "U+FEFF"}));
+
+TEST(PackSource, ReportsEveryMistakeInLineOrder)
+{
+    const PackResult packed = PackSource("question: a → b\n"
+                                         "right: a\n"
+                                         "wrong: b\\q\n"
+                                         "right: c\n"
+                                         "reference: r\n"
+                                         "bogus: x\n");
+    EXPECT_EQ(Describe(packed.errors), "1: character U+2192 \"→\" is not in windows-1252\n"
+                                       "3: unknown escape \"\\q\"; write \"\\\\\" for a backslash or \"\\xHH\" for a byte\n"
+                                       "4: a second \"right:\" answer; exactly one answer is right\n"
+                                       "5: four answers expected, found 3\n"
+                                       "6: unknown keyword \"bogus\"\n");
+}
+
+TEST(PackSource, AllowsAtMost255QuestionLines)
+{
+    std::string source;
+    for (int i = 0; i < 255; ++i)
+        source += "question: q\n";
+    const std::string answers = "right: a\nwrong: b\nwrong: c\nwrong: d\nreference: r\n";
+    EXPECT_TRUE(PackSource(source + answers).errors.empty());
+    const PackResult tooMany = PackSource(source + "question: q\n" + answers);
+    EXPECT_EQ(Describe(tooMany.errors), "256: more than 255 question lines\n");
+}
+
+TEST(PackSource, AllowsAtMost32767Questions)
+{
+    const std::string question = "right: a\nwrong: b\nwrong: c\nwrong: d\nreference: r\n";
+    std::string source;
+    source.reserve(question.size() * 32768);
+    for (int i = 0; i < kMaxQuestions; ++i)
+        source += question;
+    EXPECT_TRUE(ParseSource(source).errors.empty());
+    source += question;
+    EXPECT_EQ(Describe(ParseSource(source).errors), std::to_string(5 * 32768) + ": more than 32767 questions; "
+                                                                               "the program reads no further\n");
+}
+
+// ---------------------------------------------------------------------------
+// Writing stored questions
+
+TEST(WriteDataFile, RefusesQuestionsTheLoaderWouldReadDifferently)
+{
+    StoredBank bank;
+    bank.questions = {Question("1", {"q"}, "2")};
+    EXPECT_EQ(WriteDataFile(bank), ScrambledFile({"1", "q", "one", "two", "three", "four", "2", "see the manual"}));
+
+    const auto refused = [](StoredBank wrong) {
+        try {
+            WriteDataFile(wrong);
+        } catch (const Failure&) {
+            return true;
+        }
+        return false;
+    };
+    StoredBank countDiffers = bank;
+    countDiffers.questions[0].numLines = "2";
+    EXPECT_TRUE(refused(countDiffers));
+    StoredBank countNotANumber = bank;
+    countNotANumber.questions[0].numLines = "one";
+    EXPECT_TRUE(refused(countNotANumber));
+    StoredBank answerNumberOutOfRange = bank;
+    answerNumberOutOfRange.questions[0].ansNum = "5";
+    EXPECT_TRUE(refused(answerNumberOutOfRange));
+    StoredBank emptyAnswer = bank;
+    emptyAnswer.questions[0].answers[2] = "";
+    EXPECT_TRUE(refused(emptyAnswer));
+    StoredBank endLineWithText = bank;
+    endLineWithText.endLine = " x";
+    EXPECT_TRUE(refused(endLineWithText));
+}
+
+// ---------------------------------------------------------------------------
+// Unpacking
+
+TEST(UnpackSource, WritesTheCanonicalSource)
+{
+    StoredBank bank;
+    bank.questions = {Question("2", {"Which one?", "Pick one."}, "3"), Question("0", {}, "1")};
+    bank.endLine = "";
+    EXPECT_EQ(UnpackSource(bank), "question: Which one?\nquestion: Pick one.\n"
+                                  "wrong: one\nwrong: two\nright: three\nwrong: four\nreference: see the manual\n"
+                                  "\n"
+                                  "right: one\nwrong: two\nwrong: three\nwrong: four\nreference: see the manual\n"
+                                  "\n"
+                                  "end:\n");
+}
+
+TEST(UnpackSource, WritesLinesAndAnswerNumberOnlyForNonCanonicalText)
+{
+    StoredBank bank;
+    bank.questions = {Question(" 1", {"q"}, "03"), Question("01", {"q"}, "+2")};
+    bank.endLine = "   ";
+    EXPECT_EQ(UnpackSource(bank), "lines:  1\nquestion: q\n"
+                                  "wrong: one\nwrong: two\nright: three\nwrong: four\n"
+                                  "answer-number: 03\nreference: see the manual\n"
+                                  "\n"
+                                  "lines: 01\nquestion: q\n"
+                                  "wrong: one\nright: two\nwrong: three\nwrong: four\n"
+                                  "answer-number: +2\nreference: see the manual\n"
+                                  "\n"
+                                  "end:   \\x20\n");
+}
+
+TEST(UnpackSource, LeavesEveryAnswerWrongWhenTheAnswerNumberIsNotOneToFour)
+{
+    StoredBank bank;
+    bank.questions = {Question("0", {}, "0")};
+    const std::string source = UnpackSource(bank);
+    EXPECT_EQ(source, "wrong: one\nwrong: two\nwrong: three\nwrong: four\nanswer-number: 0\n"
+                      "reference: see the manual\n");
+    EXPECT_FALSE(PackSource(source).errors.empty());
+}
+
+TEST(EscapeValue, SpellsWhatASourceCannotShow)
+{
+    EXPECT_EQ(EscapeValue("plain text"), "plain text");
+    EXPECT_EQ(EscapeValue("a\\b"), "a\\\\b");
+    EXPECT_EQ(EscapeValue(std::string("\x00\x01\t\r\n\x1A\x7F", 7)), "\\x00\\x01\\x09\\x0D\\x0A\\x1A\\x7F");
+    EXPECT_EQ(EscapeValue(Bytes({0x81, 0x8D, 0x8F, 0x90, 0x9D, 0xA0, 0xAD})), "\\x81\\x8D\\x8F\\x90\\x9D\\xA0\\xAD");
+    EXPECT_EQ(EscapeValue(Bytes({0x80, 0x93, 0x94, 0x9F, 0xE9, 0xFF})), "€“”Ÿéÿ");
+    EXPECT_EQ(EscapeValue(" two  "), " two \\x20");
+    EXPECT_EQ(EscapeValue(" "), "\\x20");
+}
+
+// ---------------------------------------------------------------------------
+// The round trip between stored questions and their source
+
+std::string RandomText(std::mt19937& random, int minLength)
+{
+    std::uniform_int_distribution<int> length(minLength, 12);
+    std::uniform_int_distribution<int> byte(0, 255);
+    std::string text(static_cast<std::size_t>(length(random)), ' ');
+    for (char& c : text)
+        c = static_cast<char>(byte(random));
+    return text;
+}
+
+// A number as some data file might store it: "2", " 2", "02", "2 ", "+2".
+std::string NumberText(std::mt19937& random, int value)
+{
+    const std::string digits = std::to_string(value);
+    const std::string forms[] = {digits, " " + digits, "0" + digits, digits + " ", "+" + digits, "  " + digits + "  "};
+    return forms[std::uniform_int_distribution<std::size_t>(0, std::size(forms) - 1)(random)];
+}
+
+StoredBank RandomBank(std::mt19937& random)
+{
+    StoredBank bank;
+    const int questions = std::uniform_int_distribution<int>(0, 4)(random);
+    for (int i = 0; i < questions; ++i) {
+        StoredQuestion question;
+        const int lines = std::uniform_int_distribution<int>(0, 3)(random);
+        for (int line = 0; line < lines; ++line)
+            question.questionLines.push_back(RandomText(random, 1));
+        question.numLines = NumberText(random, lines);
+        for (std::string& answer : question.answers)
+            answer = RandomText(random, 1);
+        question.ansNum = NumberText(random, std::uniform_int_distribution<int>(1, 4)(random));
+        question.reference = RandomText(random, 1);
+        bank.questions.push_back(question);
+    }
+    if (random() % 2)
+        bank.endLine = std::string(random() % 4, ' ');
+    return bank;
+}
+
+TEST(SourceRoundTrip, ArbitraryStoredBytesSurviveUnpackAndPack)
+{
+    std::mt19937 random(20261207);
+    for (int i = 0; i < 300; ++i) {
+        const StoredBank bank = RandomBank(random);
+        const std::string source = UnpackSource(bank);
+        const ParsedSource parsed = ParseSource(source);
+        ASSERT_TRUE(parsed.errors.empty()) << Describe(parsed.errors) << source;
+        ASSERT_TRUE(parsed.bank == bank) << source;
+        ASSERT_EQ(PackSource(source).bytes, WriteDataFile(bank)) << source;
+    }
+}
+
+// A random value: letters, blanks, escapes (now and then a wrong one),
+// code-page characters and now and then one outside the code page.
+std::string RandomValue(std::mt19937& random)
+{
+    static const std::vector<std::string> pieces = {
+        "a", "Z", "0", "7", " ", "  ", "\t", "?", "#", ":", "\\\\", "\\x00", "\\x0A", "\\x20", "\\xff", "\\x9D",
+        "é", "€", "“", "ÿ", "\xC2\xA0",
+    };
+    static const std::vector<std::string> wrongPieces = {"→", "\\q", "\\x4", "\xF0\x9F\x98\x80", "\x07"};
+    std::uniform_int_distribution<std::size_t> piece(0, pieces.size() - 1);
+    std::uniform_int_distribution<std::size_t> wrongPiece(0, wrongPieces.size() - 1);
+    std::string value;
+    for (int n = std::uniform_int_distribution<int>(random() % 50 == 0 ? 0 : 1, 5)(random); n > 0; --n)
+        value += random() % 100 == 0 ? wrongPieces[wrongPiece(random)] : pieces[piece(random)];
+    return value;
+}
+
+std::vector<std::string> RandomQuestionSource(std::mt19937& random)
+{
+    std::vector<std::string> lines;
+    const int questionLines = std::uniform_int_distribution<int>(0, 2)(random);
+    if (random() % 4 == 0)
+        lines.push_back("lines: " + (random() % 2 ? std::to_string(questionLines) : " 0" + std::to_string(questionLines)));
+    for (int i = 0; i < questionLines; ++i)
+        lines.push_back("question: " + RandomValue(random));
+    const int right = std::uniform_int_distribution<int>(1, 4)(random);
+    for (int place = 1; place <= 4; ++place)
+        lines.push_back((place == right ? "right: " : "wrong: ") + RandomValue(random));
+    if (random() % 4 == 0)
+        lines.push_back("answer-number: " + std::string(random() % 2 ? "0" : "") + std::to_string(right));
+    lines.push_back("reference: " + RandomValue(random));
+    return lines;
+}
+
+// Deletes, repeats or swaps lines, or adds a stray one.
+void Mutate(std::mt19937& random, std::vector<std::string>& lines)
+{
+    if (lines.empty())
+        return;
+    std::uniform_int_distribution<std::size_t> index(0, lines.size() - 1);
+    switch (random() % 4) {
+    case 0: lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(index(random))); break;
+    case 1: lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(index(random)), lines[index(random)]); break;
+    case 2: std::swap(lines[index(random)], lines[index(random)]); break;
+    default: lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(index(random)), "end: " + RandomValue(random));
+    }
+}
+
+TEST(SourceRoundTrip, WhateverPacksUnpacksToASourceThatPacksTheSame)
+{
+    std::mt19937 random(7);
+    int packed = 0;
+    for (int i = 0; i < 2000; ++i) {
+        std::vector<std::string> lines = {"# random source"};
+        for (int n = std::uniform_int_distribution<int>(1, 3)(random); n > 0; --n) {
+            const auto question = RandomQuestionSource(random);
+            lines.insert(lines.end(), question.begin(), question.end());
+            lines.push_back("");
+        }
+        if (random() % 3 == 0)
+            Mutate(random, lines);
+        std::string source;
+        for (const std::string& line : lines)
+            source += line + (random() % 2 ? "\n" : "\r\n");
+
+        const ParsedSource parsed = ParseSource(source);
+        if (!parsed.errors.empty())
+            continue;
+        ++packed;
+        const std::string bytes = WriteDataFile(parsed.bank);
+        const std::string again = UnpackSource(parsed.bank);
+        const PackResult repacked = PackSource(again);
+        ASSERT_TRUE(repacked.errors.empty()) << source << "\n---\n" << again << Describe(repacked.errors);
+        ASSERT_EQ(repacked.bytes, bytes) << source << "\n---\n" << again;
+    }
+    EXPECT_GT(packed, 500);
+}
+
+TEST(SourceRoundTrip, BundledSourcesComeBackFromTheirStoredQuestions)
+{
+    const std::filesystem::path data = std::filesystem::path(QUIZDECK_SOURCE_DIR) / "data";
+    int sources = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(data)) {
+        if (entry.path().extension() != ".quiz")
+            continue;
+        ++sources;
+        std::ifstream file(entry.path(), std::ios::binary);
+        const std::string text{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+        const ParsedSource parsed = ParseSource(text);
+        ASSERT_TRUE(parsed.errors.empty()) << entry.path() << '\n' << Describe(parsed.errors);
+        EXPECT_TRUE(ParseSource(UnpackSource(parsed.bank)).bank == parsed.bank) << entry.path();
+    }
+    if (sources == 0)
+        GTEST_SKIP() << "no question sources in " << data;
+}
+
+// ---------------------------------------------------------------------------
+// Data-file lines and loads
+
+TEST(SplitDataLines, EndsLinesWhereTheLoaderDoes)
+{
+    const auto lines = SplitDataLines("a\r\nb\nc\rd\n\re");
+    ASSERT_EQ(lines.size(), 6u);
+    const std::vector<std::pair<std::string_view, LineEnd>> expected = {
+        {"a", LineEnd::CrLf}, {"b", LineEnd::Lf}, {"c", LineEnd::Cr},
+        {"d", LineEnd::Lf},   {"", LineEnd::Cr},  {"e", LineEnd::None},
+    };
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        EXPECT_EQ(lines[i].text, expected[i].first) << i;
+        EXPECT_EQ(lines[i].end, expected[i].second) << i;
+    }
+    EXPECT_TRUE(SplitDataLines("").empty());
+    EXPECT_EQ(SplitDataLines("\r\n").size(), 1u);
+}
+
+class LoadedSourceTest : public test::ProgramTest {
+protected:
+    StoredBank load(const std::string& bytes)
+    {
+        writeFile("section.drv", bytes);
+        LoadQuestionFile("section.drv", &recorder);
+        return StoredBankFromLoad(recorder, bytes);
+    }
+
+    LoadRecorder recorder;
+};
+
+TEST_F(LoadedSourceTest, APackedSourceLoadsBackIntoTheSameStoredQuestions)
+{
+    const std::string source = "lines: 02\nquestion: Which one?\nquestion: \\x20\nwrong: a\\x00\nwrong: b\nright: “c”\n"
+                               "wrong: d\\x0D\\x0A\nanswer-number: 3\\x20\nreference: r\n\nend:  \\x20\n";
+    const ParsedSource parsed = ParseSource(source);
+    ASSERT_TRUE(parsed.errors.empty()) << Describe(parsed.errors);
+    EXPECT_TRUE(load(WriteDataFile(parsed.bank)) == parsed.bank);
+    EXPECT_EQ(recorder.lines().size(), 9u);
+    EXPECT_TRUE(recorder.failures().empty());
+    EXPECT_EQ(recorder.stoppedAt(), 10);
+    EXPECT_EQ(UnpackSource(StoredBankFromLoad(recorder, readFile("section.drv"))), source);
+}
+
+TEST_F(LoadedSourceTest, RecordsEveryLineWithItsRoleAndFailure)
+{
+    load(ScrambledFile({"x", "a", "b", "c"}));
+    ASSERT_EQ(recorder.lines().size(), 4u);
+    EXPECT_EQ(recorder.lines()[1].role, LineRole::Answer1);
+    EXPECT_EQ(recorder.lines()[3].plain, "c");
+    EXPECT_EQ(recorder.lines()[3].raw, ScrambleText(kQuestionKey, "c"));
+    ASSERT_FALSE(recorder.failures().empty());
+    EXPECT_EQ(recorder.failures().front().number, failure::kTypeMismatch);
+    EXPECT_EQ(recorder.failures().front().line, 1);
+    EXPECT_EQ(recorder.failures().back().number, failure::kInputPastEndOfFile);
+    EXPECT_EQ(recorder.failures().back().line, 7);
+    EXPECT_FALSE(recorder.stoppedAt());
+}
+
+TEST_F(LoadedSourceTest, TakesNoEndLineFromAFileWithoutOne)
+{
+    const StoredBank bank = load(ScrambledFile({"0", "a", "b", "c", "d", "1", "r"}));
+    EXPECT_EQ(bank.questions.size(), 1u);
+    EXPECT_FALSE(bank.endLine);
+}
+
+}  // namespace
+}  // namespace qd
