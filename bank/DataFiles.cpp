@@ -9,17 +9,14 @@
 
 namespace qd {
 
-namespace {
-
-constexpr const char* kLocation = "3407";
-
-// The data files of sections 1 to 15, in section order.
-constexpr std::array<const char*, 15> kSectionFiles = {
+const std::array<const char*, 15> kSectionDataFiles = {
     "quizdeck.drv", "env.drv",     "debug.drv",  "props.drv",  "events.drv",
     "menus.drv",    "errors.drv",  "dll.drv",    "oleint.drv", "olesrv.drv",
     "datactl.drv",  "dao.drv",     "distrib.drv", "mdi.drv",   "bitness.drv",
 };
 
+namespace {
+constexpr const char* kLocation = "3407";
 }  // namespace
 
 void CheckDataFiles()
@@ -27,8 +24,8 @@ void CheckDataFiles()
     auto& names = TheProgram().bank.dataFileNames;
     Steps steps(kLocation);
     steps([&] {
-        for (std::size_t slot = 0; slot < kSectionFiles.size(); ++slot)
-            names.at(slot) = kSectionFiles[slot];
+        for (std::size_t slot = 0; slot < kSectionDataFiles.size(); ++slot)
+            names.at(slot) = kSectionDataFiles[slot];
     });
     for (const std::string& name : names) {
         steps([&] {
