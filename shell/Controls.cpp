@@ -86,6 +86,11 @@ QString OptionButton::caption() const
     return caption;
 }
 
+bool OptionButton::hitButton(const QPoint& pos) const
+{
+    return rect().contains(pos);
+}
+
 void OptionButton::setValue(bool selected)
 {
     const bool exclusive = autoExclusive();

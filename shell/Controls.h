@@ -54,6 +54,10 @@ public:
     // Sets the selected state from the program; no click is raised and the
     // other options of the group are left alone.
     void setValue(bool selected);
+
+protected:
+    // The whole width of the option answers a click, not only its text.
+    bool hitButton(const QPoint& pos) const override;
 };
 
 }  // namespace qd

@@ -9,6 +9,11 @@
 #include "bank/Descrambler.h"
 #include "bank/QuestionFile.h"
 
+void PrintTo(const QString& text, std::ostream* out)
+{
+    *out << '"' << text.toStdString() << '"';
+}
+
 namespace qd::test {
 
 MsgAnswer ScriptedMessageBoxes::show(const MsgBoxRequest& request)

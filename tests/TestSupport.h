@@ -20,6 +20,9 @@
 #include "shell/platform/MessageBoxes.h"
 #include "shell/platform/ProgramEnd.h"
 
+// Readable QString values in test failures.
+void PrintTo(const QString& text, std::ostream* out);
+
 namespace qd::test {
 
 // Answers message boxes without showing them and remembers every request.

@@ -67,12 +67,21 @@ frmMain& WindowTest::openMain(bool greet)
     return *main_;
 }
 
+void WindowTest::activateMain()
+{
+    // A desktop gives the focus back to the main window when a dialog closes;
+    // the headless platform leaves that to the test.
+    main_->activateWindow();
+    EXPECT_TRUE(QTest::qWaitForWindowActive(main_.get()));
+}
+
 void WindowTest::chooseSection(int row)
 {
     const auto chosen = WhenModal<frmSelSect>([row](frmSelSect& chooser) {
         chooser.lstSect->setCurrentRow(row);
         QTest::mouseClick(chooser.cmdOK, Qt::LeftButton);
     });
+    activateMain();
     QTest::keyClick(main_.get(), Qt::Key_S, Qt::ControlModifier);
     EXPECT_TRUE(*chosen);
 }

@@ -58,6 +58,8 @@ protected:
     // Creates the main window (its load handler runs) and shows it; the
     // greeting splash is skipped unless `greet`.
     frmMain& openMain(bool greet = false);
+    // Makes the main window the active window again.
+    void activateMain();
     // Opens the chooser with Ctrl+S, picks `row` and presses OK in it.
     void chooseSection(int row);
 
