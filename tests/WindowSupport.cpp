@@ -62,8 +62,9 @@ frmMain& WindowTest::openMain(bool greet)
     main_->show();
     main_->activateWindow();
     // With the greeting due, the splash takes over as soon as the window is active.
-    if (!greet)
+    if (!greet) {
         EXPECT_TRUE(QTest::qWaitForWindowActive(main_.get()));
+    }
     return *main_;
 }
 
