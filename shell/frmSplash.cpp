@@ -3,6 +3,8 @@
 #include <QCloseEvent>
 #include <QGroupBox>
 #include <QLabel>
+#include <QPainter>
+#include <qdrawutil.h>
 #include <QPixmap>
 #include <QPushButton>
 
@@ -39,6 +41,8 @@ frmSplash::frmSplash(QWidget* parent) : Form(parent)
 
 void frmSplash::buildControls()
 {
+    // A splash has no title bar: only its raised border.
+    setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
     setWindowTitle(QString());
     setFixedSize(TwipsRect(0, 0, 7455, 5115).size());
 
@@ -115,6 +119,13 @@ void frmSplash::cmdOK_Click()
 {
     Steps steps(kOkLocation);
     steps([&] { done(QDialog::Accepted); });
+}
+
+void frmSplash::paintEvent(QPaintEvent* event)
+{
+    Form::paintEvent(event);
+    QPainter painter(this);
+    qDrawWinPanel(&painter, rect(), palette(), false);
 }
 
 void frmSplash::escapePressed()

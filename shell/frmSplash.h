@@ -37,6 +37,7 @@ protected:
     // does once it is enabled, and nothing during the wait.
     void escapePressed() override;
     void closeEvent(QCloseEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     void Form_Load();
