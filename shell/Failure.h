@@ -23,6 +23,7 @@ inline constexpr std::int16_t kPathFileAccessError = 75;
 inline constexpr std::int16_t kObjectNotSet = 91;
 inline constexpr std::int16_t kControlArrayElementMissing = 340;
 inline constexpr std::int16_t kInvalidPropertyArrayIndex = 381;
+inline constexpr std::int16_t kPrinterError = 482;
 inline constexpr std::int16_t kDescrambleRejected = 31100;
 }  // namespace failure
 

@@ -11,6 +11,8 @@ Form::Form(QWidget* parent) : QDialog(parent)
 {
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                    | Qt::WindowCloseButtonHint);
+    // Modal to the program's own windows only: the help window stays usable.
+    setWindowModality(Qt::WindowModal);
 }
 
 void Form::keyPressEvent(QKeyEvent* event)

@@ -6,6 +6,7 @@
 #include "shell/platform/Files.h"
 #include "shell/platform/HelpViewer.h"
 #include "shell/platform/MessageBoxes.h"
+#include "shell/platform/Printer.h"
 #include "shell/platform/ProcessStarter.h"
 #include "shell/platform/ProgramEnd.h"
 #include "shell/platform/Registry.h"
@@ -28,7 +29,8 @@ Program::Program()
       messageBoxes_(std::make_unique<QtMessageBoxes>()),
       ender_(std::make_unique<ProcessEnder>()),
       processStarter_(std::make_unique<DetachedProcessStarter>()),
-      registry_(std::make_unique<DesktopRegistry>())
+      registry_(std::make_unique<DesktopRegistry>()),
+      printerChooser_(std::make_unique<DialogPrinterChooser>())
 {
 }
 
@@ -44,6 +46,10 @@ void Program::setProcessStarter(std::unique_ptr<ProcessStarter> processStarter)
     processStarter_ = std::move(processStarter);
 }
 void Program::setRegistry(std::unique_ptr<Registry> registry) { registry_ = std::move(registry); }
+void Program::setPrinterChooser(std::unique_ptr<PrinterChooser> printerChooser)
+{
+    printerChooser_ = std::move(printerChooser);
+}
 
 namespace {
 std::unique_ptr<Program>& Instance()

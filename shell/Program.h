@@ -21,6 +21,7 @@ class Clock;
 class ErrorLogWriter;
 class HelpViewer;
 class MessageBoxes;
+class PrinterChooser;
 class ProcessStarter;
 class ProgramEnder;
 class Registry;
@@ -52,6 +53,7 @@ public:
     ProgramEnder& ender() const { return *ender_; }
     ProcessStarter& processStarter() const { return *processStarter_; }
     Registry& registry() const { return *registry_; }
+    PrinterChooser& printerChooser() const { return *printerChooser_; }
 
     void setClock(std::unique_ptr<Clock> clock);
     void setErrorLog(std::unique_ptr<ErrorLogWriter> errorLog);
@@ -60,6 +62,7 @@ public:
     void setEnder(std::unique_ptr<ProgramEnder> ender);
     void setProcessStarter(std::unique_ptr<ProcessStarter> processStarter);
     void setRegistry(std::unique_ptr<Registry> registry);
+    void setPrinterChooser(std::unique_ptr<PrinterChooser> printerChooser);
 
 private:
     std::unique_ptr<Clock> clock_;
@@ -69,6 +72,7 @@ private:
     std::unique_ptr<ProgramEnder> ender_;
     std::unique_ptr<ProcessStarter> processStarter_;
     std::unique_ptr<Registry> registry_;
+    std::unique_ptr<PrinterChooser> printerChooser_;
 };
 
 Program& TheProgram();

@@ -2,6 +2,7 @@
 #include <QApplication>
 
 #include "shell/Controls.h"
+#include "shell/Program.h"
 #include "shell/Resources.h"
 #include "shell/mainMOD.h"
 
@@ -14,5 +15,7 @@ int main(int argc, char** argv)
     qd::InstallFontSubstitutes();
     QApplication::setWindowIcon(qd::ProgramIcon());
     qd::Main();
+    // The program's windows (the help window too) go before the application does.
+    qd::ResetProgram();
     return 0;
 }

@@ -44,6 +44,17 @@ std::shared_ptr<bool> WhenModal(std::function<void(T&)> action,
     return done;
 }
 
+// True while a window of type T is showing.
+template <typename T>
+bool IsShowing()
+{
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (qobject_cast<T*>(window) && window->isVisible())
+            return true;
+    }
+    return false;
+}
+
 // Processes events until `condition` holds or about five seconds have passed.
 bool WaitFor(const std::function<bool()>& condition);
 

@@ -125,7 +125,7 @@ TEST_F(MainWindowTest, TheGreetingIsShownOnceAndItsButtonWaits)
         },
         [](frmSplash& splash) { return splash.cmdOK->isEnabled(); });
     frmMain& form = openMain(true);
-    EXPECT_TRUE(WaitFor([&] { return *closed && QApplication::activeModalWidget() == nullptr; }));
+    EXPECT_TRUE(WaitFor([&] { return *closed && !IsShowing<frmSplash>(); }));
     EXPECT_TRUE(*tried);
     EXPECT_TRUE(disabledDuringWait);
     EXPECT_TRUE(stillOpenAfterEarlyTries);
@@ -141,7 +141,7 @@ TEST_F(MainWindowTest, TheGreetingIsShownOnceAndItsButtonWaits)
     form.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
     QTest::qWait(20);
-    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    EXPECT_FALSE(IsShowing<frmSplash>());
     EXPECT_TRUE(log->entries.empty());
 }
 

@@ -3,10 +3,13 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 #include <QString>
 
 namespace qd {
+
+class HelpWindow;
 
 // The commands the program sends, with the values they have always had.
 enum class HelpCommand : std::uint32_t {
@@ -22,11 +25,18 @@ public:
     virtual bool WinHelp(const QString& helpFile, HelpCommand command, std::uint32_t data) = 0;
 };
 
-// The desktop's viewer. Topics are shown by the help window of the program;
-// quitting closes that window if it is open.
+// The desktop's viewer: one help window, reused for every topic, which the
+// quit command closes. A help file that cannot be read is reported to the user.
 class DesktopHelpViewer final : public HelpViewer {
 public:
+    DesktopHelpViewer();
+    ~DesktopHelpViewer() override;
     bool WinHelp(const QString& helpFile, HelpCommand command, std::uint32_t data) override;
+    // The open help window, or nullptr.
+    HelpWindow* window() const;
+
+private:
+    std::unique_ptr<HelpWindow> window_;
 };
 
 }  // namespace qd

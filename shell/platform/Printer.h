@@ -1,0 +1,24 @@
+// Choosing a printer: the print dialog, or a test's printer.
+#pragma once
+
+#include <memory>
+
+class QPrinter;
+class QWidget;
+
+namespace qd {
+
+class PrinterChooser {
+public:
+    virtual ~PrinterChooser() = default;
+    // The printer the user picked, ready to print on; nullptr when cancelled.
+    virtual std::unique_ptr<QPrinter> choose(QWidget* parent) = 0;
+};
+
+// The print dialog. Where no printer is installed it offers printing to a PDF file.
+class DialogPrinterChooser final : public PrinterChooser {
+public:
+    std::unique_ptr<QPrinter> choose(QWidget* parent) override;
+};
+
+}  // namespace qd
