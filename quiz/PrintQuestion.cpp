@@ -1,5 +1,7 @@
 #include "quiz/PrintQuestion.h"
 
+#include <algorithm>
+
 #include <QAbstractTextDocumentLayout>
 #include <QPainter>
 #include <QPrinter>
@@ -17,6 +19,7 @@ namespace qd {
 namespace {
 
 constexpr const char* kChosenMark = "(X) ";
+constexpr qreal kMarginMm = 20;
 constexpr const char* kOtherMark = "( ) ";
 
 QString PlainLines(QString text)
@@ -61,6 +64,12 @@ void PrintQuestion(frmMain& form)
     const std::unique_ptr<QPrinter> printer = TheProgram().printerChooser().choose(&form);
     if (!printer)
         return;  // cancelled: nothing printed, nothing to report
+
+    // At least a 20 mm margin, whatever the printer's own default.
+    const QMarginsF margins = printer->pageLayout().margins(QPageLayout::Millimeter);
+    printer->setPageMargins(QMarginsF(std::max(margins.left(), kMarginMm), std::max(margins.top(), kMarginMm),
+                                      std::max(margins.right(), kMarginMm), std::max(margins.bottom(), kMarginMm)),
+                            QPageLayout::Millimeter);
 
     QTextDocument page;
     page.setDefaultFont(SansSerifFont(11, false));

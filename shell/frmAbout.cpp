@@ -28,6 +28,8 @@ frmAbout::frmAbout(QWidget* parent) : Form(parent)
 void frmAbout::buildControls()
 {
     setFixedSize(TwipsRect(0, 0, 5655, 2925).size());
+    // The window system's default dialog font of the design.
+    setFont(SansSerifFont(8.25, false));
 
     picIcon = new QLabel(this);
     picIcon->setGeometry(TwipsRect(240, 240, 540, 540));
@@ -43,7 +45,9 @@ void frmAbout::buildControls()
     lblVersion = new CaptionLabel({}, this);
     lblVersion->setGeometry(TwipsRect(1050, 780, 3885, 225));
     lblDisclaimer = new CaptionLabel({}, this);
-    lblDisclaimer->setGeometry(TwipsRect(240, 1560, 3870, 1185));
+    // Down to the bottom edge rather than 1185 twips: the notice needs one
+    // more line in this desktop's font than it did in the design's.
+    lblDisclaimer->setGeometry(TwipsRect(240, 1560, 3870, 1335));
     lblDisclaimer->setWordWrap(true);
     lblDisclaimer->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     for (CaptionLabel* label : {lblTitle, lblVersion, lblDisclaimer}) {

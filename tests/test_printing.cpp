@@ -52,7 +52,9 @@ protected:
     void SetUp() override
     {
         WindowTest::SetUp();
-        pdf = QString::fromStdString((folder() / "question.pdf").string());
+        // QUIZDECK_KEEP_PDF names a file to keep the printout in, for looking at it.
+        pdf = qEnvironmentVariable("QUIZDECK_KEEP_PDF", QString::fromStdString((folder() / "question.pdf").string()));
+        QFile::remove(pdf);
         auto chooserSeam = std::make_unique<PdfPrinterChooser>(pdf);
         chooser = chooserSeam.get();
         TheProgram().setPrinterChooser(std::move(chooserSeam));
