@@ -1,12 +1,26 @@
 #include "shell/mainMOD.h"
 
+#include <QApplication>
+
 #include "quiz/frmMain.h"
+#include "shell/Controls.h"
+#include "shell/Resources.h"
 #include "shell/StepRunner.h"
 
 namespace qd {
 
 namespace {
 constexpr const char* kLocation = "3501";
+}
+
+void PrepareApplication()
+{
+    QApplication::setApplicationName(QStringLiteral("Quizdeck"));
+    // The classic Windows look the windows were designed for.
+    QApplication::setStyle(QStringLiteral("Windows"));
+    InstallFontSubstitutes();
+    InitResources();
+    QApplication::setWindowIcon(ProgramIcon());
 }
 
 void Main()

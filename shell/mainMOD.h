@@ -3,6 +3,10 @@
 
 namespace qd {
 
+// The program's look: widget style, font substitutes, pictures and icon.
+// Call once, after the application object exists.
+void PrepareApplication();
+
 // Creates the main window and shows it modally.
 void Main();
 

@@ -4,6 +4,8 @@
 #include <QFile>
 #include <gtest/gtest.h>
 
+#include "shell/mainMOD.h"
+
 int main(int argc, char** argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
@@ -17,5 +19,6 @@ int main(int argc, char** argv)
     ::testing::InitGoogleTest(&argc, argv);
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     QApplication app(argc, argv);
+    qd::PrepareApplication();  // the same style, fonts and pictures as the program itself
     return RUN_ALL_TESTS();
 }

@@ -1,0 +1,93 @@
+// The bundled question files: clean, substantial, varied, and fit the window.
+#include <array>
+#include <filesystem>
+
+#include <QGroupBox>
+#include <QProcess>
+#include <gtest/gtest.h>
+
+#include "bank/CodePage.h"
+#include "bank/DataFiles.h"
+#include "bank/QuestionFile.h"
+#include "quiz/Checking.h"
+#include "quiz/frmMain.h"
+#include "shell/Controls.h"
+#include "tests/TestSupport.h"
+
+namespace qd::test {
+namespace {
+
+class BundledContentTest : public ProgramTest {
+protected:
+    void SetUp() override
+    {
+        ProgramTest::SetUp();
+        TheProgram().programFolder = QUIZDECK_PROGRAM_DIR;
+    }
+};
+
+TEST_F(BundledContentTest, TheBankToolFindsNoProblemInAnyBundledFile)
+{
+    QStringList files;
+    for (const char* name : kSectionDataFiles)
+        files << QStringLiteral(QUIZDECK_PROGRAM_DIR "/") + QString::fromLatin1(name);
+    QProcess check;
+    check.start(QStringLiteral(QUIZDECK_BANK_TOOL), QStringList{QStringLiteral("check")} + files);
+    ASSERT_TRUE(check.waitForFinished(30000));
+    EXPECT_EQ(check.exitCode(), 0) << check.readAllStandardOutput().toStdString();
+}
+
+TEST_F(BundledContentTest, EverySectionHasTwentyQuestionsWithTheAnswerSpreadOverAllPlaces)
+{
+    for (const char* name : kSectionDataFiles) {
+        LoadQuestionFile(name);
+        EXPECT_GE(QuestionCount(), 20) << name;
+        std::array<int, 4> places{};
+        int multiLine = 0;
+        for (int i = 0; i < QuestionCount(); ++i) {
+            const QuestionRecord& record = QuestionTable()[static_cast<std::size_t>(i)];
+            const int correct = std::stoi(record.AnsNum);
+            ASSERT_TRUE(correct >= 1 && correct <= 4) << name << " question " << i + 1;
+            ++places[static_cast<std::size_t>(correct - 1)];
+            multiLine += std::stoi(record.NumLines) > 1;
+            EXPECT_FALSE(record.Ref.empty()) << name << " question " << i + 1;
+        }
+        for (int place = 0; place < 4; ++place)
+            EXPECT_GE(places[static_cast<std::size_t>(place)] * 6, QuestionCount()) << name << " place " << place + 1;
+        EXPECT_GE(multiLine, 3) << name;
+    }
+    EXPECT_TRUE(log->entries.empty());
+}
+
+// Measured with the window's own labels and fonts: the question with its
+// longer verdict, the correct answer and the reference must show above the
+// answers frame, and every answer on its one line.
+TEST_F(BundledContentTest, EveryQuestionAndItsFeedbackFitTheWindow)
+{
+    frmMain form;
+    const int visibleHeight = form.frmQuest->y() - form.lblQuestion->y();
+    const int width = form.lblQuestion->width();
+    for (const char* name : kSectionDataFiles) {
+        LoadQuestionFile(name);
+        for (int i = 0; i < QuestionCount(); ++i) {
+            const QuestionRecord& record = QuestionTable()[static_cast<std::size_t>(i)];
+            const std::string* answers[] = {&record.Answer1, &record.Answer2, &record.Answer3, &record.Answer4};
+            const std::string& correct = *answers[std::stoi(record.AnsNum) - 1];
+            form.lblQuestion->setCaption(FromCodePage(record.Question) + QStringLiteral("\r\n\r\n")
+                                         + QLatin1String(kVerdictIncorrect) + QStringLiteral("\r\n\r\nANSWER: ")
+                                         + FromCodePage(correct) + QStringLiteral("\r\n\r\n\r\n")
+                                         + FromCodePage(record.Ref));
+            EXPECT_LE(form.lblQuestion->heightForWidth(width), visibleHeight)
+                << name << " question " << i + 1 << " does not fit";
+            for (std::size_t a = 0; a < 4; ++a) {
+                OptionButton* option = form.optAns[a];
+                option->setCaption(FromCodePage(*answers[a]));
+                EXPECT_LE(option->sizeHint().width(), option->width())
+                    << name << " question " << i + 1 << " answer " << a + 1 << " is cut";
+            }
+        }
+    }
+}
+
+}  // namespace
+}  // namespace qd::test
