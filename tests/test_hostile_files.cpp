@@ -1,0 +1,125 @@
+// Damaged and hostile data files: each ends in the behaviour the program
+// defines, in bounded memory, and the table keeps its promises.
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "bank/QuestionFile.h"
+#include "tests/TestSupport.h"
+
+namespace qd::test {
+namespace {
+
+// The process's peak resident memory so far, in MiB.
+long PeakMemoryMiB()
+{
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind("VmHWM:", 0) == 0)
+            return std::stol(line.substr(6)) / 1024;
+    }
+    return 0;
+}
+
+struct Hostile {
+    const char* name;
+    std::function<void(const std::filesystem::path& file)> make;
+    int count;
+    std::vector<LogEntry> logged;  // the distinct entries, in order
+    std::size_t entries;           // how many entries in all
+};
+
+std::vector<LogEntry> Distinct(const std::vector<LogEntry>& entries)
+{
+    std::vector<LogEntry> distinct;
+    for (const LogEntry& entry : entries) {
+        if (distinct.empty() || !(distinct.back() == entry))
+            distinct.push_back(entry);
+    }
+    return distinct;
+}
+
+class HostileFileTest : public ProgramTest {};
+
+TEST_F(HostileFileTest, EachEndsAsDefinedInBoundedMemory)
+{
+    const std::string record = ScrambledFile({"0", "a", "b", "c", "d", "1", "r"});
+    const Hostile cases[] = {
+        {"a 50 MB line",
+         [](const std::filesystem::path& file) {
+             std::ofstream(file, std::ios::binary) << std::string(50 * 1024 * 1024, 'x') << "\r\n";
+         },
+         1, {{13, "3406"}, {62, "3406"}}, 7},
+        {"only escape characters",
+         [](const std::filesystem::path& file) { std::ofstream(file, std::ios::binary) << std::string(1 << 20, '\x01'); },
+         1, {{13, "3406"}, {62, "3406"}}, 7},
+        {"escape characters between markers",
+         [](const std::filesystem::path& file) {
+             std::ofstream(file, std::ios::binary) << "\x01\xC9\xE7\x01" << std::string(4096, '\x01') << "\x01\xD3\xC1\x01";
+         },
+         1, {{31100, "3408"}, {13, "3406"}, {62, "3406"}}, 8},
+        {"a line count of 255, then the end",
+         [](const std::filesystem::path& file) { std::ofstream(file, std::ios::binary) << ScrambledFile({"255"}); },
+         1, {{62, "3406"}}, 261},
+        {"40,000 records",
+         [&record](const std::filesystem::path& file) {
+             std::ofstream out(file, std::ios::binary);
+             for (int i = 0; i < 40000; ++i)
+                 out << record;
+         },
+         32767, {{6, "3406"}}, 1},
+        {"a folder", [](const std::filesystem::path& file) { std::filesystem::create_directory(file); }, 0,
+         {{75, "3406"}}, 1},
+        {"a device", [](const std::filesystem::path& file) { std::filesystem::create_symlink("/dev/zero", file); }, 0,
+         {{75, "3406"}}, 1},
+    };
+    int round = 0;
+    for (const Hostile& c : cases) {
+        const std::string name = "hostile" + std::to_string(++round) + ".drv";
+        c.make(folder() / name);
+        log->entries.clear();
+        LoadQuestionFile(name);
+        EXPECT_EQ(QuestionCount(), c.count) << c.name;
+        EXPECT_EQ(Distinct(log->entries), c.logged) << c.name;
+        EXPECT_EQ(log->entries.size(), c.entries) << c.name;
+        const auto& table = QuestionTable();
+        ASSERT_GE(table.size(), static_cast<std::size_t>(QuestionCount()) + 1) << c.name;
+        EXPECT_EQ(table.back(), QuestionRecord{}) << c.name;
+        EXPECT_TRUE(ender->statuses.empty()) << c.name;
+        std::filesystem::remove(folder() / name);
+    }
+    // The 50 MB line is read once, scrambled once (mode 0 scrambles a line
+    // without markers) and kept as the count's text: a few times its size.
+    EXPECT_LT(PeakMemoryMiB(), 640);
+}
+
+TEST_F(HostileFileTest, AFileRemovedBetweenTheCheckAndTheLoadEndsTheProgramWithItsMessage)
+{
+    writeFile("gone.drv", ScrambledFile({"0", "a", "b", "c", "d", "1", "r"}));
+    LoadQuestionFile("gone.drv");
+    ASSERT_EQ(QuestionCount(), 1);
+    std::filesystem::remove(folder() / "gone.drv");
+    EXPECT_THROW(LoadQuestionFile("gone.drv"), ProgramEnded);
+    ASSERT_EQ(boxes->shown().size(), 1u);
+    EXPECT_EQ(log->entries, (std::vector<LogEntry>{{53, "3405"}}));
+}
+
+TEST_F(HostileFileTest, ALogThatCannotBeWrittenNeverStopsALoad)
+{
+    TheProgram().setErrorLog(std::make_unique<FileErrorLog>());
+    std::filesystem::create_directory(folder() / "Kestrel.err");
+    writeFile("cut.drv", ScrambledFile({"3", "q"}));
+    testing::internal::CaptureStderr();
+    LoadQuestionFile("cut.drv");
+    const std::string errors = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(QuestionCount(), 1);
+    EXPECT_EQ(QuestionTable()[0].Question, "q\r\n");
+    EXPECT_NE(errors.find("failure 62 in 3406 not logged"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace qd::test
