@@ -1,9 +1,44 @@
 #!/bin/sh
-# Builds an optimised Quizdeck and runs the benchmarks.
+# Builds an optimised Quizdeck, runs the benchmarks and prints each against its limit:
+#   descrambling a line      vs one XOR pass over the same bytes  (target: within 2x)
+#   loading 32,767 questions vs reading the file into memory      (target: within 3x)
+#   start-up to an idle main window, and its peak memory,
+#                            vs a minimal Qt Widgets window         (target: within 1.3x)
 set -eu
 cd "$(dirname "$0")/.."
 scripts/deps.sh
 build=${BUILD_DIR:-build-bench}
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUIZDECK_BUILD_TESTS=OFF -DQUIZDECK_BUILD_BENCH=ON
-cmake --build "$build" --target quizdeck_bench
-"$build/bench/quizdeck_bench" "$@"
+cmake --build "$build" --target quizdeck_bench quizdeck_bench_window startup_quizdeck startup_minimal
+export QT_QPA_PLATFORM=offscreen
+
+csv="$build/bench.csv"
+"$build/bench/quizdeck_bench" --benchmark_repetitions=5 --benchmark_report_aggregates_only=true \
+    --benchmark_out="$csv" --benchmark_out_format=csv "$@"
+"$build/bench/quizdeck_bench_window" "$@"
+
+# Median real time of a benchmark, from the CSV.
+median() { grep "^\"$1_median\"" "$csv" | cut -d, -f3; }
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
+
+# Start-up: median wall time of 21 runs of each program, and peak memory.
+startup() {
+    runs=""
+    for i in $(seq 21); do
+        start=$(date +%s%N)
+        peak=$("$build/bench/$1" | sed -n 's/^peak_kib //p')
+        end=$(date +%s%N)
+        runs="$runs $(( (end - start) / 1000 ))"
+    done
+    echo "$(echo $runs | tr ' ' '\n' | sort -n | sed -n 11p) $peak"
+}
+set -- $(startup startup_quizdeck); quizdeck_us=$1; quizdeck_kib=$2
+set -- $(startup startup_minimal); minimal_us=$1; minimal_kib=$2
+
+echo
+echo "== Each against its limit"
+echo "DescrambleLine 60 bytes:  $(ratio "$(median BM_DescrambleLine/60)" "$(median BM_XorPass/60)") x the XOR pass (target 2)"
+echo "DescrambleLine 400 bytes: $(ratio "$(median BM_DescrambleLine/400)" "$(median BM_XorPass/400)") x the XOR pass (target 2)"
+echo "LoadQuestionFile 32,767:  $(ratio "$(median BM_LoadQuestionFile)" "$(median BM_ReadFileIntoMemory)") x reading the file (target 3)"
+echo "Start-up:                 $(ratio "$quizdeck_us" "$minimal_us") x the minimal program (${quizdeck_us} us vs ${minimal_us} us; target 1.3)"
+echo "Peak memory at start-up:  $(ratio "$quizdeck_kib" "$minimal_kib") x the minimal program (${quizdeck_kib} KiB vs ${minimal_kib} KiB)"

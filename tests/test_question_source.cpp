@@ -292,7 +292,7 @@ TEST(WriteDataFile, RefusesQuestionsTheLoaderWouldReadDifferently)
     bank.questions = {Question("1", {"q"}, "2")};
     EXPECT_EQ(WriteDataFile(bank), ScrambledFile({"1", "q", "one", "two", "three", "four", "2", "see the manual"}));
 
-    const auto refused = [](StoredBank wrong) {
+    const auto refused = [](const StoredBank& wrong) {
         try {
             WriteDataFile(wrong);
         } catch (const Failure&) {

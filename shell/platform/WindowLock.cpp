@@ -31,7 +31,7 @@ bool LockWindowUpdate(QWidget* window)
 
 QWidget* LockedWindow()
 {
-    return Locked();
+    return Locked().data();
 }
 
 }  // namespace qd

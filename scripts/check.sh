@@ -1,0 +1,34 @@
+#!/bin/sh
+# Static checks on the project's own code: formatting (clang-format),
+# clang-tidy and cppcheck. Each must report nothing.
+set -eu
+cd "$(dirname "$0")/.."
+scripts/deps.sh clang-format clang-tidy cppcheck
+build=${BUILD_DIR:-build}
+[ -f "$build/compile_commands.json" ] || cmake -S . -B "$build" -G Ninja >/dev/null
+# Generated sources (moc, rcc) must exist for clang-tidy to see the code as the compiler does.
+cmake --build "$build" --target quizdeck_core_autogen quizdeck_tests_autogen >/dev/null 2>&1 || cmake --build "$build"
+
+sources=$(git ls-files '*.cpp' '*.h')
+failed=0
+
+echo "== clang-format"
+# shellcheck disable=SC2086
+clang-format --dry-run -Werror $sources || failed=1
+
+echo "== clang-tidy"
+cpp=$(git ls-files '*.cpp' | grep -v '^fuzz/' | grep -v '^bench/')
+# shellcheck disable=SC2086
+run-clang-tidy -quiet -p "$build" -j "$(nproc)" $cpp >"$build/clang-tidy.log" 2>&1 || failed=1
+grep -E 'warning:|error:' "$build/clang-tidy.log" | sort -u || true
+
+echo "== cppcheck"
+# shellcheck disable=SC2086
+cppcheck --quiet --enable=warning,performance,portability --library=qt --library=googletest --std=c++17 --language=c++ \
+    --inline-suppr --suppress=missingIncludeSystem --error-exitcode=1 -I . $cpp || failed=1
+
+if [ "$failed" -ne 0 ]; then
+    echo "static checks: problems found"
+    exit 1
+fi
+echo "static checks: clean"
