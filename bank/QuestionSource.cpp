@@ -532,7 +532,7 @@ private:
     static StoredQuestion stored(OpenQuestion& question, std::string reference)
     {
         StoredQuestion stored;
-        const auto settingText = [](const std::optional<Setting>& setting, std::string fallback) {
+        const auto settingText = [](const std::optional<Setting>& setting, const std::string& fallback) {
             return setting && setting->value ? *setting->value : fallback;
         };
         stored.numLines = settingText(question.lines, CountText(question.questionLines.size()));

@@ -32,6 +32,9 @@ foreach(_qd_program IN ITEMS quizdeck quizdeck-bank)
   install(FILES ${_qd_links_dir}/${_qd_program} DESTINATION ${CMAKE_INSTALL_BINDIR})
 endforeach()
 
+# The licence, where Debian looks for it.
+install(FILES ${CMAKE_SOURCE_DIR}/LICENSE DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/quizdeck RENAME copyright)
+
 # Desktop integration.
 install(FILES ${_qd_packaging}/${QUIZDECK_APP_ID}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${_qd_packaging}/${QUIZDECK_APP_ID}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)

@@ -64,6 +64,7 @@ program_dir=./usr/lib/quizdeck
         echo "$program_dir/$(basename "$source" .quiz).drv"
     done
     echo "./usr/share/applications/$app_id.desktop"
+    echo "./usr/share/doc/quizdeck/copyright"
     echo "./usr/share/metainfo/$app_id.metainfo.xml"
     for size in 16 32 48 64 128 256; do
         echo "./usr/share/icons/hicolor/${size}x${size}/apps/$app_id.png"

@@ -1,10 +1,32 @@
 #!/bin/sh
-# Builds Quizdeck and runs the whole test suite headless.
+# Builds Quizdeck and runs the whole test suite headless, then the same suite
+# built with AddressSanitizer and UndefinedBehaviorSanitizer, the static
+# checks and the package check.
 set -eu
 cd "$(dirname "$0")/.."
+top=$(pwd)
 scripts/deps.sh
+export QT_QPA_PLATFORM=offscreen
+jobs=$(nproc)
+
+echo "== Tests"
 build=${BUILD_DIR:-build}
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUIZDECK_BUILD_TESTS=ON
 cmake --build "$build"
-cd "$build"
-QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j "$(nproc)" --timeout 120
+(cd "$build" && ctest --output-on-failure -j "$jobs" --timeout 120)
+
+echo "== Tests with AddressSanitizer and UndefinedBehaviorSanitizer"
+asan=${ASAN_BUILD_DIR:-build-asan}
+cmake -S . -B "$asan" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUIZDECK_BUILD_TESTS=ON -DQUIZDECK_SANITIZE=ON
+cmake --build "$asan"
+(cd "$asan" &&
+    ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 \
+    LSAN_OPTIONS=suppressions="$top/tests/lsan.supp":print_suppressions=0 \
+    UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+    ctest --output-on-failure -j "$jobs" --timeout 300)
+
+echo "== Static checks"
+BUILD_DIR="$build" scripts/check.sh
+
+echo "== Package"
+scripts/package-check.sh

@@ -7,7 +7,7 @@ namespace qd {
 
 namespace {
 constexpr std::string_view kTopicMark = "@topic ";
-constexpr qint64 kLargestHelpFile = 4 * 1024 * 1024;
+constexpr qint64 kLargestHelpFile = qint64{4} * 1024 * 1024;
 }  // namespace
 
 HelpFile HelpFile::Parse(std::string_view text)

@@ -29,7 +29,7 @@ protected:
 
 TEST_F(DescramblerTest, RoundTripsEveryByteWithShortAndLongKeys)
 {
-    const std::string plain = AllBytes() + "\r\n\x1A\x01\x01\x00" + AllBytes();
+    const std::string plain = AllBytes() + std::string("\r\n\x1A\x01\x01\x00", 6) + AllBytes();
     for (const std::string& key : {std::string("k"), std::string(kQuestionKey), std::string(255, '\xFE')}) {
         const std::string scrambled = DescrambleLine(key, plain, 1);
         EXPECT_TRUE(HasScrambleMarkers(scrambled));

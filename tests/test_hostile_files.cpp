@@ -51,7 +51,7 @@ TEST_F(HostileFileTest, EachEndsAsDefinedInBoundedMemory)
     const Hostile cases[] = {
         {"a 50 MB line",
          [](const std::filesystem::path& file) {
-             std::ofstream(file, std::ios::binary) << std::string(50 * 1024 * 1024, 'x') << "\r\n";
+             std::ofstream(file, std::ios::binary) << std::string(std::size_t{50} * 1024 * 1024, 'x') << "\r\n";
          },
          1, {{13, "3406"}, {62, "3406"}}, 7},
         {"only escape characters",

@@ -482,7 +482,7 @@ TEST(SourceRoundTrip, WhateverPacksUnpacksToASourceThatPacksTheSame)
         for (int n = std::uniform_int_distribution<int>(1, 3)(random); n > 0; --n) {
             const auto question = RandomQuestionSource(random);
             lines.insert(lines.end(), question.begin(), question.end());
-            lines.push_back("");
+            lines.emplace_back();
         }
         if (random() % 3 == 0)
             Mutate(random, lines);
