@@ -21,6 +21,7 @@
 
 #include "bank/Convert.h"
 #include "bank/Descrambler.h"
+#include "bank/Interchange.h"
 #include "bank/QuestionFile.h"
 #include "bank/QuestionSource.h"
 #include "shell/ErrorLog.h"
@@ -39,12 +40,22 @@ constexpr std::string_view kUsage =
     "       quizdeck-bank pack SOURCE -o FILE.drv\n"
     "       quizdeck-bank unpack FILE.drv          > source\n"
     "       quizdeck-bank check FILE.drv...\n"
+    "       quizdeck-bank import --format gift|aiken SOURCE -o FILE.drv\n"
+    "       quizdeck-bank export --format gift|aiken FILE.drv  > GIFT or Aiken text\n"
     "       quizdeck-bank --help\n"
     "\n"
     "scramble and descramble filter lines byte for byte; KEY defaults to the\n"
     "program's key. pack and unpack convert between a data file and its source\n"
     "form (data/README.md). check loads data files as the program does and\n"
     "reports every problem as FILE:LINE: problem.\n"
+    "\n"
+    "import reads multiple-choice questions in GIFT or Aiken (UTF-8) into a data\n"
+    "file; a question that does not fit a card (four answers, one right) or has\n"
+    "a character outside windows-1252 is reported as SOURCE:LINE: reason and\n"
+    "skipped, and the others are still written. A question without a reference\n"
+    "gets \"No reference text was given for this question.\" export writes a data\n"
+    "file's questions in GIFT or Aiken to standard output; Aiken has no place\n"
+    "for the references.\n"
     "\n"
     "Exit status: 0 done and clean, 1 problems found, 2 usage error or a file\n"
     "that cannot be read or written.\n";
@@ -81,11 +92,13 @@ struct Options {
     std::vector<std::string> operands;
     std::optional<std::string> key;
     std::optional<std::string> output;
+    std::optional<std::string> format;
 };
 
 struct AllowedOptions {
     bool key = false;
     bool output = false;
+    bool format = false;
 };
 
 const std::string& OptionValue(const std::vector<std::string>& args, std::size_t index, const std::string& option)
@@ -116,6 +129,10 @@ Options ParseOptions(const std::vector<std::string>& args, AllowedOptions allowe
             SetOnce(options.key, arg.substr(6), "--key");
         else if (allowed.output && arg == "-o")
             SetOnce(options.output, OptionValue(args, ++i, arg), "-o");
+        else if (allowed.format && arg == "--format")
+            SetOnce(options.format, OptionValue(args, ++i, arg), "--format");
+        else if (allowed.format && arg.rfind("--format=", 0) == 0)
+            SetOnce(options.format, arg.substr(9), "--format");
         else if (arg.size() > 1 && arg.front() == '-')
             throw UsageError("unknown option " + Quoted(arg) + " for " + args.front());
         else
@@ -205,7 +222,7 @@ using LineConverter = std::function<std::string(std::string_view key, std::strin
 int RunFilter(const std::vector<std::string>& args, const LineConverter& convert, std::string_view lineEnd,
               std::istream& in, std::ostream& out, std::ostream& err)
 {
-    const Options options = ParseOptions(args, {true, false});
+    const Options options = ParseOptions(args, {true, false, false});
     ExpectOperands(options, 0, args.front() + " reads standard input and takes no file");
     const std::string key = KeyOf(options);
     const std::string input = ReadAll(in);
@@ -474,7 +491,7 @@ int RunDescramble(const std::vector<std::string>& args, std::istream& in, std::o
 
 int RunPack(const std::vector<std::string>& args, std::ostream& err)
 {
-    const Options options = ParseOptions(args, {false, true});
+    const Options options = ParseOptions(args, {false, true, false});
     ExpectOperands(options, 1, "pack takes one source file");
     if (!options.output)
         throw UsageError("pack needs -o FILE.drv");
@@ -528,6 +545,93 @@ int RunCheck(const std::vector<std::string>& args, std::ostream& out, std::ostre
     return status;
 }
 
+// ---------------------------------------------------------------------------
+// import and export
+
+InterchangeFormat FormatOf(const Options& options, const std::string& command)
+{
+    if (!options.format)
+        throw UsageError(command + " needs --format gift or --format aiken");
+    if (*options.format == "gift")
+        return InterchangeFormat::Gift;
+    if (*options.format == "aiken")
+        return InterchangeFormat::Aiken;
+    throw UsageError("unknown format " + Quoted(*options.format) + "; use gift or aiken");
+}
+
+std::string FormatName(InterchangeFormat format)
+{
+    return format == InterchangeFormat::Gift ? "GIFT" : "Aiken";
+}
+
+int RunImport(const std::vector<std::string>& args, std::ostream& err)
+{
+    const Options options = ParseOptions(args, {false, true, true});
+    const InterchangeFormat format = FormatOf(options, "import");
+    ExpectOperands(options, 1, "import takes one source file");
+    if (!options.output)
+        throw UsageError("import needs -o FILE.drv");
+    const std::string& sourceName = options.operands.front();
+    const ImportResult result = ImportQuestions(format, ReadFileBytes(sourceName));
+    for (const SourceError& error : result.errors)
+        err << sourceName << ':' << error.line << ": " << error.message << '\n';
+    if (result.bank.questions.empty()) {
+        err << "quizdeck-bank: " << sourceName << ": no question could be imported; " << *options.output
+            << " is not written\n";
+        return kToolProblems;
+    }
+    try {
+        WriteFileWhole(*options.output, WriteDataFile(result.bank));
+    } catch (const Failure& failure) {
+        throw FileError(*options.output + ": cannot be written: " + failure.detail());
+    }
+    if (result.errors.empty())
+        return kToolDone;
+    err << "quizdeck-bank: " << sourceName << ": " << Plural(result.bank.questions.size(), "question")
+        << " imported, " << result.skipped << " skipped\n";
+    return kToolProblems;
+}
+
+// The line of every question's NumLines in the data file, in question order.
+std::vector<int> QuestionLines(const LoadRecorder& load)
+{
+    std::vector<int> lines;
+    for (const ReadLine& line : load.lines()) {
+        if (line.role == LineRole::NumLines)
+            lines.push_back(line.line);
+    }
+    return lines;
+}
+
+void PrintExportProblems(std::ostream& err, const std::string& name, const std::vector<ExportProblem>& problems,
+                         const std::vector<int>& questionLines, InterchangeFormat format)
+{
+    for (const ExportProblem& problem : problems) {
+        const int line = problem.question < questionLines.size() ? questionLines[problem.question] : 1;
+        err << name << ':' << line << ": question " << problem.question + 1 << " cannot be written in "
+            << FormatName(format) << ": " << problem.message << '\n';
+    }
+}
+
+int RunExport(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
+{
+    const Options options = ParseOptions(args, {false, false, true});
+    const InterchangeFormat format = FormatOf(options, "export");
+    ExpectOperands(options, 1, "export takes one data file");
+    const std::string& name = options.operands.front();
+    const ToolSession session(err);
+    const LoadedFile loaded = LoadDataFile(name);
+    const ExportResult result = ExportQuestions(format, StoredBankFromLoad(loaded.load, loaded.bytes));
+    out << result.text;
+    const auto problems = ProblemFinder(loaded.load, loaded.bytes).find();
+    PrintProblems(err, name, problems);
+    PrintExportProblems(err, name, result.problems, QuestionLines(loaded.load), format);
+    if (result.referencesDropped > 0)
+        err << "quizdeck-bank: Aiken has no place for references: " << Plural(result.referencesDropped, "reference")
+            << " left out\n";
+    return problems.empty() && result.problems.empty() ? kToolDone : kToolProblems;
+}
+
 int RunCommand(const std::vector<std::string>& args, std::istream& in, std::ostream& out, std::ostream& err)
 {
     if (args.empty())
@@ -545,6 +649,10 @@ int RunCommand(const std::vector<std::string>& args, std::istream& in, std::ostr
         return RunUnpack(args, out, err);
     if (command == "check")
         return RunCheck(args, out, err);
+    if (command == "import")
+        return RunImport(args, err);
+    if (command == "export")
+        return RunExport(args, out, err);
     throw UsageError("unknown command " + Quoted(command));
 }
 

@@ -21,8 +21,13 @@ inline constexpr int kToolUsage = 2;     // a usage error, or a file that cannot
 //   pack SOURCE -o FILE.drv     source form -> data file
 //   unpack FILE.drv             data file -> source form on `out`
 //   check FILE.drv...           loads each file as the program does; one line per problem
+//   import --format gift|aiken SOURCE -o FILE.drv
+//                               GIFT or Aiken questions -> data file; what does not
+//                               fit a card is reported and skipped
+//   export --format gift|aiken FILE.drv
+//                               data file -> GIFT or Aiken on `out`
 //
-// check and unpack load through the program-wide state (TheProgram()) with the
+// check, unpack and export load through the program-wide state (TheProgram()) with the
 // tool's own seams: no error log file, message boxes on `err`, no process exit.
 // The program-wide state is reset (ResetProgram) before they return.
 int RunBankTool(const std::vector<std::string>& args, std::istream& in, std::ostream& out, std::ostream& err);
