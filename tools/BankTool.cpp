@@ -209,7 +209,7 @@ std::vector<std::string_view> InputLines(std::string_view input)
 
 std::string KeyOf(const Options& options)
 {
-    const std::string key = options.key.value_or(std::string(kQuestionKey));
+    std::string key = options.key.value_or(std::string(kQuestionKey));
     if (key.empty() || key.size() > kMaxKeyLength)
         throw UsageError("the key must be 1 to 255 bytes long");
     return key;
