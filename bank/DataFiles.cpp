@@ -10,9 +10,8 @@
 namespace qd {
 
 const std::array<const char*, 15> kSectionDataFiles = {
-    "quizdeck.drv", "env.drv",     "debug.drv",  "props.drv",  "events.drv",
-    "menus.drv",    "errors.drv",  "dll.drv",    "oleint.drv", "olesrv.drv",
-    "datactl.drv",  "dao.drv",     "distrib.drv", "mdi.drv",   "bitness.drv",
+    "quizdeck.drv", "env.drv",    "debug.drv",   "props.drv", "events.drv",  "menus.drv", "errors.drv",  "dll.drv",
+    "oleint.drv",   "olesrv.drv", "datactl.drv", "dao.drv",   "distrib.drv", "mdi.drv",   "bitness.drv",
 };
 
 namespace {

@@ -75,8 +75,8 @@ private:
         out[2] = static_cast<char>('0' + value % 10);
     }
 
-    std::array<std::uint8_t, kMaxKeyLength + 4> codes_{};
-    std::array<char, kHeaderLength> header_{};
+    std::array<std::uint8_t, kMaxKeyLength + 4> codes_ {};
+    std::array<char, kHeaderLength> header_ {};
     std::size_t size_;
     std::size_t position_ = 0;
 };

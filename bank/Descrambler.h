@@ -8,8 +8,8 @@
 
 namespace qd {
 
-inline constexpr std::string_view kStartMarker{"\x01\xC9\xE7\x01", 4};
-inline constexpr std::string_view kEndMarker{"\x01\xD3\xC1\x01", 4};
+inline constexpr std::string_view kStartMarker {"\x01\xC9\xE7\x01", 4};
+inline constexpr std::string_view kEndMarker {"\x01\xD3\xC1\x01", 4};
 inline constexpr std::size_t kMaxKeyLength = 255;
 
 // Mode 0 descrambles a text that carries both markers and scrambles any

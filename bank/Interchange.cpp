@@ -150,7 +150,7 @@ std::string Utf8Of(char32_t code)
 struct DecodedLine {
     int number;
     std::u32string text;  // an ill-formed sequence becomes U+FFFD
-    bool valid;           // the line's bytes are well-formed UTF-8
+    bool valid;  // the line's bytes are well-formed UTF-8
 };
 
 struct Decoded {
@@ -199,7 +199,7 @@ Decoded DecodeAt(std::string_view bytes, std::size_t pos)
 
 DecodedLine DecodeLine(int number, std::string_view bytes)
 {
-    DecodedLine line{number, {}, true};
+    DecodedLine line {number, {}, true};
     line.text.reserve(bytes.size());
     for (std::size_t pos = 0; pos < bytes.size();) {
         const Decoded decoded = DecodeAt(bytes, pos);
@@ -241,7 +241,7 @@ struct Draft {
     std::vector<Chars> questionLines;
     std::array<Chars, 4> answers;
     std::size_t right = 0;  // 0 to 3
-    Chars reference;        // empty: kNoReferenceText
+    Chars reference;  // empty: kNoReferenceText
 };
 
 // Why a question does not fit a card, on its first line.
@@ -272,8 +272,9 @@ private:
             return fail(c.line, "control character " + CodePointName(c.code) + " cannot be imported");
         const auto byte = ToCodePage(QString::fromUcs4(&c.code, 1));
         if (!byte || byte->size() != 1)
-            return fail(c.line, "character " + CodePointName(c.code) + " " + Quoted(Utf8Of(c.code))
-                                    + " is not in windows-1252");
+            return fail(c.line,
+                        "character " + CodePointName(c.code) + " " + Quoted(Utf8Of(c.code))
+                            + " is not in windows-1252");
         bytes += *byte;
     }
 
@@ -310,8 +311,7 @@ Outcome Converted(const Draft& draft, int firstLine)
     for (std::size_t i = 0; i < draft.answers.size(); ++i)
         question.answers[i] = converter.convert(draft.answers[i]);
     question.ansNum = std::to_string(draft.right + 1);
-    question.reference =
-        draft.reference.empty() ? std::string(kNoReferenceText) : converter.convert(draft.reference);
+    question.reference = draft.reference.empty() ? std::string(kNoReferenceText) : converter.convert(draft.reference);
     auto errors = converter.takeErrors();
     if (!errors.empty())
         return {std::nullopt, std::move(errors)};
@@ -370,7 +370,7 @@ std::optional<FormatMark> FormatMarkAt(const Chars& text, std::size_t pos)
         if (code == U']') {
             if (std::find(kGiftFormats.begin(), kGiftFormats.end(), name) == kGiftFormats.end())
                 return std::nullopt;
-            return FormatMark{name, i + 1};
+            return FormatMark {name, i + 1};
         }
         if (!((code >= U'a' && code <= U'z') || (code >= U'A' && code <= U'Z')))
             return std::nullopt;
@@ -444,9 +444,9 @@ bool IsCategory(const GiftBlock& block)
 std::optional<Char> Escaped(char32_t next, int line)
 {
     if (next == U'n')
-        return Char{U'\n', line, true};
+        return Char {U'\n', line, true};
     if (kGiftEscaped.find(next) != std::u32string_view::npos)
-        return Char{next, line, true};
+        return Char {next, line, true};
     return std::nullopt;
 }
 
@@ -456,7 +456,7 @@ void AppendUnescaped(Chars& chars, const DecodedLine& line)
     const std::u32string& text = line.text;
     for (std::size_t i = 0; i < text.size(); ++i) {
         const auto escaped = text[i] == U'\\' && i + 1 < text.size() ? Escaped(text[i + 1], line.number) : std::nullopt;
-        chars.push_back(escaped.value_or(Char{text[i], line.number, false}));
+        chars.push_back(escaped.value_or(Char {text[i], line.number, false}));
         if (escaped)
             ++i;
     }
@@ -483,7 +483,7 @@ struct GiftAnswer {
 // not fit a card.
 class GiftQuestionReader {
 public:
-    GiftQuestionReader(const Chars& chars, int firstLine) : chars_(chars), firstLine_(firstLine) {}
+    GiftQuestionReader(const Chars& chars, int firstLine) : chars_(chars), firstLine_(firstLine) { }
 
     Draft read() const
     {
@@ -508,7 +508,7 @@ public:
     }
 
 private:
-    [[noreturn]] void reject(std::string message) const { throw Reject{firstLine_, std::move(message)}; }
+    [[noreturn]] void reject(std::string message) const { throw Reject {firstLine_, std::move(message)}; }
 
     // The first unescaped `code` in [from, to), or `to`.
     std::size_t find(char32_t code, std::size_t from, std::size_t to) const
@@ -697,9 +697,9 @@ private:
 
     Chars referenceText(std::size_t from, std::size_t to) const
     {
-        Chars text = Trimmed(Chars(chars_.begin() + static_cast<std::ptrdiff_t>(from),
-                                   chars_.begin() + static_cast<std::ptrdiff_t>(to)),
-                             IsLayout);
+        Chars text = Trimmed(
+            Chars(chars_.begin() + static_cast<std::ptrdiff_t>(from), chars_.begin() + static_cast<std::ptrdiff_t>(to)),
+            IsLayout);
         if (std::any_of(text.begin(), text.end(), IsBreak))
             reject("a line break inside the reference text after \"####\"");
         return text;
@@ -752,14 +752,14 @@ struct AikenLine {
     int number;
     bool valid;
     char32_t letter;  // of a choice
-    Chars whole;      // the line without blanks at its ends
-    Chars value;      // the text of a choice, or what follows "ANSWER:"
+    Chars whole;  // the line without blanks at its ends
+    Chars value;  // the text of a choice, or what follows "ANSWER:"
 };
 
 AikenLine ClassifyAikenLine(const DecodedLine& line)
 {
     const std::u32string_view text = TrimmedBlanks(line.text);
-    AikenLine aiken{AikenKind::Text, line.number, line.valid, 0, CharsOf(text, line.number), {}};
+    AikenLine aiken {AikenKind::Text, line.number, line.valid, 0, CharsOf(text, line.number), {}};
     if (text.empty()) {
         aiken.kind = AikenKind::Blank;
     } else if (IsAnswerLine(text)) {
@@ -794,13 +794,13 @@ std::string LetterName(char32_t letter)
 std::size_t RightPlace(const Chars& value, int firstLine)
 {
     if (value.empty())
-        throw Reject{firstLine, "\"ANSWER:\" names no choice letter"};
+        throw Reject {firstLine, "\"ANSWER:\" names no choice letter"};
     const char32_t letter = value.front().code;
     if (value.size() != 1 || !((letter >= U'A' && letter <= U'Z') || (letter >= U'a' && letter <= U'z')))
-        throw Reject{firstLine, "\"ANSWER:\" must name one choice letter, not " + Quoted(Utf8Of(value))};
+        throw Reject {firstLine, "\"ANSWER:\" must name one choice letter, not " + Quoted(Utf8Of(value))};
     const std::size_t place = (letter | 0x20) - U'a';
     if (place >= 4)
-        throw Reject{firstLine, "\"ANSWER: " + LetterName(letter) + "\" names no choice"};
+        throw Reject {firstLine, "\"ANSWER: " + LetterName(letter) + "\" names no choice"};
     return place;
 }
 
@@ -808,20 +808,21 @@ Draft AikenDraft(AikenQuestion& question, const Chars& answer)
 {
     const int line = question.firstLine;
     if (question.choices.empty())
-        throw Reject{line, "no choices before \"ANSWER:\"; only questions with four choices can be imported"};
+        throw Reject {line, "no choices before \"ANSWER:\"; only questions with four choices can be imported"};
     for (std::size_t i = 0; i < question.choices.size(); ++i) {
         const char32_t expected = U'A' + static_cast<char32_t>(i);
         if (question.choices[i].letter != expected)
-            throw Reject{line, "choice " + LetterName(question.choices[i].letter) + " where "
-                                   + LetterName(expected) + " was expected"};
+            throw Reject {line,
+                          "choice " + LetterName(question.choices[i].letter) + " where " + LetterName(expected)
+                              + " was expected"};
     }
     if (question.choices.size() != 4)
-        throw Reject{line, std::to_string(question.choices.size()) + " choices; a card holds exactly four"};
+        throw Reject {line, std::to_string(question.choices.size()) + " choices; a card holds exactly four"};
     Draft draft;
     draft.right = RightPlace(answer, line);
     for (std::size_t i = 0; i < 4; ++i) {
         if (question.choices[i].text.empty())
-            throw Reject{line, "choice " + LetterName(question.choices[i].letter) + " is empty"};
+            throw Reject {line, "choice " + LetterName(question.choices[i].letter) + " is empty"};
         draft.answers[i] = std::move(question.choices[i].text);
     }
     draft.questionLines = std::move(question.lines);
@@ -852,10 +853,17 @@ public:
     void take(const AikenLine& line)
     {
         switch (line.kind) {
-        case AikenKind::Blank: break;
-        case AikenKind::Text: text(line); break;
-        case AikenKind::Choice: choice(line); break;
-        case AikenKind::Answer: answer(line); break;
+        case AikenKind::Blank:
+            break;
+        case AikenKind::Text:
+            text(line);
+            break;
+        case AikenKind::Choice:
+            choice(line);
+            break;
+        case AikenKind::Answer:
+            answer(line);
+            break;
         }
     }
 
@@ -1095,8 +1103,8 @@ ExportResult ExportGift(const StoredBank& bank)
 
 ExportResult ExportAiken(const StoredBank& bank)
 {
-    ExportResult result = Export(bank, AikenProblem,
-                                 [](const StoredQuestion& question, std::size_t) { return AikenQuestionText(question); });
+    ExportResult result = Export(
+        bank, AikenProblem, [](const StoredQuestion& question, std::size_t) { return AikenQuestionText(question); });
     for (std::size_t i = 0, problem = 0; i < bank.questions.size(); ++i) {
         if (problem < result.problems.size() && result.problems[problem].question == i)
             ++problem;

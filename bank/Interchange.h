@@ -36,9 +36,9 @@ inline constexpr std::string_view kNoReferenceText = "No reference text was give
 enum class InterchangeFormat { Gift, Aiken };
 
 struct ImportResult {
-    StoredBank bank;                  // every question that could be imported, in source order
+    StoredBank bank;  // every question that could be imported, in source order
     std::vector<SourceError> errors;  // in line order; each names the line of its problem
-    std::size_t skipped = 0;          // questions left out because of the errors
+    std::size_t skipped = 0;  // questions left out because of the errors
 };
 
 // GIFT, the multiple-choice subset: "//" comment lines, blank lines between
@@ -64,7 +64,7 @@ struct ExportProblem {
 };
 
 struct ExportResult {
-    std::string text;                     // UTF-8, LF line ends
+    std::string text;  // UTF-8, LF line ends
     std::vector<ExportProblem> problems;  // the questions left out, in bank order
     // Exported questions whose reference the format has no place for (and
     // that is not kNoReferenceText).

@@ -17,8 +17,8 @@ struct QuestionRecord {
     std::string Answer2;
     std::string Answer3;
     std::string Answer4;
-    std::string AnsNum;    // number of the correct answer, 1 to 4
-    std::string Ref;       // reference text shown with the verdict
+    std::string AnsNum;  // number of the correct answer, 1 to 4
+    std::string Ref;  // reference text shown with the verdict
 
     bool operator==(const QuestionRecord& other) const;
 };

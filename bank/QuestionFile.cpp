@@ -106,7 +106,7 @@ void LoadQuestionFile(std::string_view fileName, LoadObserver* observer)
     steps([] { SetMousePointer(kHourglass); });
     steps([&] { file.open(ProgramPath(fileName)); });
     steps([&] {
-        bank.table.assign(1, QuestionRecord{});
+        bank.table.assign(1, QuestionRecord {});
         bank.count = 0;
     });
 

@@ -290,10 +290,7 @@ private:
     }
 
     // Characters a source shows only as escapes; a tab may stand as it is.
-    static bool IsControl(char32_t code)
-    {
-        return (code < 0x20 && code != u'\t') || (code >= 0x7F && code <= 0x9F);
-    }
+    static bool IsControl(char32_t code) { return (code < 0x20 && code != u'\t') || (code >= 0x7F && code <= 0x9F); }
 
     const QString& text_;
     int line_;
@@ -319,8 +316,8 @@ std::optional<Entry> ReadEntry(const SourceLine& source, std::vector<SourceError
     const bool validUtf8 = IsValidUtf8(source.bytes);
     if (!validUtf8)
         errors.push_back({line, "not valid UTF-8"});
-    const QString text = WithoutTrailingBlanks(
-        QString::fromUtf8(source.bytes.data(), static_cast<qsizetype>(source.bytes.size())));
+    const QString text =
+        WithoutTrailingBlanks(QString::fromUtf8(source.bytes.data(), static_cast<qsizetype>(source.bytes.size())));
 
     qsizetype start = 0;
     while (start < text.size() && IsBlank(text.at(start)))
@@ -341,13 +338,13 @@ std::optional<Entry> ReadEntry(const SourceLine& source, std::vector<SourceError
     }
     if (colon + 1 < text.size() && text.at(colon + 1) != u' ') {
         errors.push_back({line, "a blank must follow " + Quoted(name + ":")});
-        return Entry{line, *keyword, std::nullopt};
+        return Entry {line, *keyword, std::nullopt};
     }
     const QString valueText = text.mid(colon + 2);
     auto value = ValueConverter(valueText, line, errors).convert();
     if (!validUtf8)
         value.reset();
-    return Entry{line, *keyword, std::move(value)};
+    return Entry {line, *keyword, std::move(value)};
 }
 
 // ---------------------------------------------------------------------------
@@ -371,20 +368,34 @@ struct OpenQuestion {
 
 class SourceParser {
 public:
-    explicit SourceParser(std::vector<SourceError>& errors) : errors_(errors) {}
+    explicit SourceParser(std::vector<SourceError>& errors) : errors_(errors) { }
 
     void take(const Entry& entry)
     {
         if (entry.keyword != Keyword::End && afterEnd(entry.line))
             return;
         switch (entry.keyword) {
-        case Keyword::Question: questionLine(entry); break;
-        case Keyword::Right: answer(entry, true); break;
-        case Keyword::Wrong: answer(entry, false); break;
-        case Keyword::Reference: reference(entry); break;
-        case Keyword::Lines: setting(entry, open(entry.line).lines); break;
-        case Keyword::AnswerNumber: setting(entry, open(entry.line).answerNumber); break;
-        case Keyword::End: end(entry); break;
+        case Keyword::Question:
+            questionLine(entry);
+            break;
+        case Keyword::Right:
+            answer(entry, true);
+            break;
+        case Keyword::Wrong:
+            answer(entry, false);
+            break;
+        case Keyword::Reference:
+            reference(entry);
+            break;
+        case Keyword::Lines:
+            setting(entry, open(entry.line).lines);
+            break;
+        case Keyword::AnswerNumber:
+            setting(entry, open(entry.line).answerNumber);
+            break;
+        case Keyword::End:
+            end(entry);
+            break;
         }
     }
 
@@ -453,11 +464,12 @@ private:
     void setting(const Entry& entry, std::optional<Setting>& slot)
     {
         if (slot) {
-            error(entry.line, "a second " + KeywordText(entry.keyword) + " in this question (first at line "
-                                  + std::to_string(slot->line) + ")");
+            error(entry.line,
+                  "a second " + KeywordText(entry.keyword) + " in this question (first at line "
+                      + std::to_string(slot->line) + ")");
             return;
         }
-        slot = Setting{entry.line, entry.value ? std::optional<std::string>(text(entry)) : std::nullopt};
+        slot = Setting {entry.line, entry.value ? std::optional<std::string>(text(entry)) : std::nullopt};
     }
 
     void end(const Entry& entry)
@@ -509,8 +521,9 @@ private:
             return;
         }
         if (static_cast<std::size_t>(*value) != question.questionLines.size())
-            error(lines.line, "\"lines:\" " + std::to_string(*value) + " but the question has "
-                                  + std::to_string(question.questionLines.size()) + " \"question:\" lines");
+            error(lines.line,
+                  "\"lines:\" " + std::to_string(*value) + " but the question has "
+                      + std::to_string(question.questionLines.size()) + " \"question:\" lines");
     }
 
     void checkAnswerNumber(const OpenQuestion& question)
@@ -519,14 +532,15 @@ private:
             return;
         const Setting& number = *question.answerNumber;
         if (!IsAnswerNumber(*number.value)) {
-            error(number.line, "\"answer-number:\" " + Quoted(EscapeValue(*number.value))
-                                   + " is not a number from 1 to 4");
+            error(number.line,
+                  "\"answer-number:\" " + Quoted(EscapeValue(*number.value)) + " is not a number from 1 to 4");
             return;
         }
         const int value = *NumberOf(*number.value);
         if (question.rightPlace >= 1 && question.rightPlace <= 4 && value != question.rightPlace)
-            error(number.line, "\"answer-number:\" " + std::to_string(value) + " but the \"right:\" answer is number "
-                                   + std::to_string(question.rightPlace));
+            error(number.line,
+                  "\"answer-number:\" " + std::to_string(value) + " but the \"right:\" answer is number "
+                      + std::to_string(question.rightPlace));
     }
 
     static StoredQuestion stored(OpenQuestion& question, std::string reference)
@@ -637,7 +651,8 @@ void AppendSourceQuestion(std::string& source, const StoredQuestion& question)
         AppendEntry(source, "question", line);
     const int rightPlace = IsAnswerNumber(question.ansNum) ? *NumberOf(question.ansNum) : 0;
     for (int place = 1; place <= 4; ++place)
-        AppendEntry(source, place == rightPlace ? "right" : "wrong", question.answers[static_cast<std::size_t>(place - 1)]);
+        AppendEntry(source, place == rightPlace ? "right" : "wrong",
+                    question.answers[static_cast<std::size_t>(place - 1)]);
     if (rightPlace == 0 || question.ansNum != CountText(static_cast<std::size_t>(rightPlace)))
         AppendEntry(source, "answer-number", question.ansNum);
     AppendEntry(source, "reference", question.reference);
@@ -757,14 +772,30 @@ StoredBank StoredBankFromLoad(const LoadRecorder& load, std::string_view fileByt
             bank.questions.emplace_back();
         StoredQuestion& question = bank.questions.back();
         switch (line.role) {
-        case LineRole::NumLines: question.numLines = line.plain; break;
-        case LineRole::Question: question.questionLines.push_back(line.plain); break;
-        case LineRole::Answer1: question.answers[0] = line.plain; break;
-        case LineRole::Answer2: question.answers[1] = line.plain; break;
-        case LineRole::Answer3: question.answers[2] = line.plain; break;
-        case LineRole::Answer4: question.answers[3] = line.plain; break;
-        case LineRole::AnsNum: question.ansNum = line.plain; break;
-        case LineRole::Ref: question.reference = line.plain; break;
+        case LineRole::NumLines:
+            question.numLines = line.plain;
+            break;
+        case LineRole::Question:
+            question.questionLines.push_back(line.plain);
+            break;
+        case LineRole::Answer1:
+            question.answers[0] = line.plain;
+            break;
+        case LineRole::Answer2:
+            question.answers[1] = line.plain;
+            break;
+        case LineRole::Answer3:
+            question.answers[2] = line.plain;
+            break;
+        case LineRole::Answer4:
+            question.answers[3] = line.plain;
+            break;
+        case LineRole::AnsNum:
+            question.ansNum = line.plain;
+            break;
+        case LineRole::Ref:
+            question.reference = line.plain;
+            break;
         }
     }
     if (const auto stop = load.stoppedAt()) {

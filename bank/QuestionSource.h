@@ -57,7 +57,7 @@ struct SourceError {
 };
 
 struct ParsedSource {
-    StoredBank bank;                  // meaningful only when there are no errors
+    StoredBank bank;  // meaningful only when there are no errors
     std::vector<SourceError> errors;  // in line order
 };
 
@@ -71,7 +71,7 @@ ParsedSource ParseSource(std::string_view utf8);
 std::string WriteDataFile(const StoredBank& bank);
 
 struct PackResult {
-    std::string bytes;                // the data file; empty when there are errors
+    std::string bytes;  // the data file; empty when there are errors
     std::vector<SourceError> errors;  // in line order
 };
 
@@ -106,7 +106,7 @@ std::vector<DataLine> SplitDataLines(std::string_view bytes);
 struct ReadLine {
     int line;
     LineRole role;
-    std::string raw;    // as the file holds it
+    std::string raw;  // as the file holds it
     std::string plain;  // as the program took it
 };
 

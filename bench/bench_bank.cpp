@@ -54,7 +54,7 @@ BENCHMARK(BM_XorPass)->Arg(60)->Arg(400);
 
 class NullLog final : public ErrorLogWriter {
 public:
-    void write(std::int16_t, std::string_view) override {}
+    void write(std::int16_t, std::string_view) override { }
 };
 
 // A data file of 32,767 two-line questions in a temporary program folder.
@@ -65,8 +65,14 @@ public:
         TheProgram().programFolder = dir_.path().toStdString();
         TheProgram().setErrorLog(std::make_unique<NullLog>());
         std::ofstream file(TheProgram().programFolder / "full.drv", std::ios::binary);
-        const char* lines[] = {"2", "Which property sets the text in a window's title bar?",
-                               "Pick one of the four answers.", "Text", "Caption", "Title", "Name", "2",
+        const char* lines[] = {"2",
+                               "Which property sets the text in a window's title bar?",
+                               "Pick one of the four answers.",
+                               "Text",
+                               "Caption",
+                               "Title",
+                               "Name",
+                               "2",
                                "A form's Caption property holds the text of its title bar."};
         std::string record;
         for (const char* line : lines)
@@ -96,7 +102,7 @@ void BM_ReadFileIntoMemory(benchmark::State& state)
     const FullFile file;
     for (auto _ : state) {
         std::ifstream in(file.path(), std::ios::binary);
-        std::string data{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+        std::string data {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
         benchmark::DoNotOptimize(data);
     }
     state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(std::filesystem::file_size(file.path())));

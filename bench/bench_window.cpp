@@ -24,7 +24,7 @@ using namespace qd;
 
 class NullLog final : public ErrorLogWriter {
 public:
-    void write(std::int16_t, std::string_view) override {}
+    void write(std::int16_t, std::string_view) override { }
 };
 
 // The bundled data files, with the first section's replaced by `firstSection`.

@@ -10,7 +10,7 @@
 namespace {
 class NullLog final : public qd::ErrorLogWriter {
 public:
-    void write(std::int16_t, std::string_view) override {}
+    void write(std::int16_t, std::string_view) override { }
 };
 }  // namespace
 

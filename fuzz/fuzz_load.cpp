@@ -14,7 +14,7 @@
 namespace {
 class NullLog final : public qd::ErrorLogWriter {
 public:
-    void write(std::int16_t, std::string_view) override {}
+    void write(std::int16_t, std::string_view) override { }
 };
 }  // namespace
 
@@ -38,7 +38,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (qd::QuestionCount() < 0 || table.size() < count + 1)
         __builtin_trap();
     for (std::size_t i = count; i < table.size(); ++i) {
-        if (!(table[i] == qd::QuestionRecord{}))
+        if (!(table[i] == qd::QuestionRecord {}))
             __builtin_trap();
     }
     return 0;

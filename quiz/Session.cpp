@@ -71,11 +71,20 @@ void ShowQuestion(frmMain& form, const QuestionRecord& record, std::int16_t numb
     steps([&] { session.CurrentQuestion = number; });
     steps([&] {
         switch (session.CorrectAnswerNumber) {
-        case 1: session.CorrectAnswerText = record.Answer1; break;
-        case 2: session.CorrectAnswerText = record.Answer2; break;
-        case 3: session.CorrectAnswerText = record.Answer3; break;
-        case 4: session.CorrectAnswerText = record.Answer4; break;
-        default: break;  // keeps the text it had
+        case 1:
+            session.CorrectAnswerText = record.Answer1;
+            break;
+        case 2:
+            session.CorrectAnswerText = record.Answer2;
+            break;
+        case 3:
+            session.CorrectAnswerText = record.Answer3;
+            break;
+        case 4:
+            session.CorrectAnswerText = record.Answer4;
+            break;
+        default:
+            break;  // keeps the text it had
         }
     });
     steps([&] { session.ReferenceText = record.Ref; });

@@ -10,8 +10,8 @@
 #include "bank/DataFiles.h"
 #include "quiz/PrintQuestion.h"
 #include "sections/frmSelSect.h"
-#include "shell/Controls.h"
 #include "shell/ContextIDs.h"
+#include "shell/Controls.h"
 #include "shell/Help.h"
 #include "shell/Program.h"
 #include "shell/Resources.h"
@@ -140,8 +140,8 @@ void frmMain::buildControls()
     connect(cmdExit, &QPushButton::clicked, this, &frmMain::cmdExit_Click);
 
     // Tab order: Exit, Next, Previous, Print Question, the answers, OK.
-    QWidget* const order[] = {cmdExit, cmdNext, cmdPrev, cmdPrintTopic, optAns[0], optAns[1], optAns[2], optAns[3],
-                              cmdOK};
+    QWidget* const order[] = {cmdExit,   cmdNext,   cmdPrev,   cmdPrintTopic, optAns[0],
+                              optAns[1], optAns[2], optAns[3], cmdOK};
     for (std::size_t i = 1; i < std::size(order); ++i)
         setTabOrder(order[i - 1], order[i]);
     for (QWidget* label : {static_cast<QWidget*>(lblQuestNum), static_cast<QWidget*>(lblQuestion)})
@@ -152,9 +152,8 @@ void frmMain::Form_Load()
 {
     Steps steps(kLoadLocation);
     steps([&] { CenterForm(this); });
-    steps([] {
-        TheProgram().helpFile = QString::fromStdString((TheProgram().programFolder / kHelpFileName).string());
-    });
+    steps(
+        [] { TheProgram().helpFile = QString::fromStdString((TheProgram().programFolder / kHelpFileName).string()); });
     steps([] { TheProgram().appTitle = QStringLiteral("Quizdeck"); });
     steps([&] { frmQuest->setEnabled(false); });
     steps([&] { cmdOK->setEnabled(false); });

@@ -35,7 +35,7 @@ QFont ArialFont(double pointSize, bool bold)
     return font;
 }
 
-CommandButton::CommandButton(const QString& caption, QWidget* parent) : QPushButton(caption, parent) {}
+CommandButton::CommandButton(const QString& caption, QWidget* parent) : QPushButton(caption, parent) { }
 
 void CommandButton::paintEvent(QPaintEvent* /*event*/)
 {
@@ -70,7 +70,7 @@ void CaptionLabel::setCaption(const QString& caption)
     setText(shown);
 }
 
-OptionButton::OptionButton(QWidget* parent) : QRadioButton(parent) {}
+OptionButton::OptionButton(QWidget* parent) : QRadioButton(parent) { }
 
 void OptionButton::setCaption(const QString& caption)
 {

@@ -67,11 +67,11 @@ void LogError(std::int16_t number, std::string_view code) noexcept
     try {
         TheProgram().errorLog().write(number, code);
     } catch (const std::exception& error) {
-        std::fprintf(stderr, "quizdeck: failure %d in %.*s not logged: %s\n", number,
-                     static_cast<int>(code.size()), code.data(), error.what());
+        std::fprintf(stderr, "quizdeck: failure %d in %.*s not logged: %s\n", number, static_cast<int>(code.size()),
+                     code.data(), error.what());
     } catch (...) {
-        std::fprintf(stderr, "quizdeck: failure %d in %.*s not logged\n", number,
-                     static_cast<int>(code.size()), code.data());
+        std::fprintf(stderr, "quizdeck: failure %d in %.*s not logged\n", number, static_cast<int>(code.size()),
+                     code.data());
     }
 }
 

@@ -4,8 +4,7 @@
 
 namespace qd {
 
-Failure::Failure(std::int16_t number, std::string detail)
-    : number_(number), detail_(std::move(detail))
+Failure::Failure(std::int16_t number, std::string detail) : number_(number), detail_(std::move(detail))
 {
     if (detail_.empty())
         detail_ = "failure " + std::to_string(number_);

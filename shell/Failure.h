@@ -10,12 +10,12 @@ namespace qd {
 
 // The failure numbers the program uses.
 namespace failure {
-inline constexpr std::int16_t kInvalidArgument = 5;   // a conversion or call that cannot be done
-inline constexpr std::int16_t kOverflow = 6;          // a value outside its integer range
+inline constexpr std::int16_t kInvalidArgument = 5;  // a conversion or call that cannot be done
+inline constexpr std::int16_t kOverflow = 6;  // a value outside its integer range
 inline constexpr std::int16_t kOutOfMemory = 7;
 inline constexpr std::int16_t kSubscriptOutOfRange = 9;
-inline constexpr std::int16_t kTypeMismatch = 13;     // a text that is not a number
-inline constexpr std::int16_t kInternalError = 51;    // anything that is not one of ours
+inline constexpr std::int16_t kTypeMismatch = 13;  // a text that is not a number
+inline constexpr std::int16_t kInternalError = 51;  // anything that is not one of ours
 inline constexpr std::int16_t kFileNotFound = 53;
 inline constexpr std::int16_t kDeviceIOError = 57;
 inline constexpr std::int16_t kInputPastEndOfFile = 62;

@@ -17,9 +17,9 @@ protected:
     bool event(QEvent* event) override;
 
     // Escape does nothing unless a window says otherwise.
-    virtual void escapePressed() {}
+    virtual void escapePressed() { }
     // Runs every time the window becomes the active window.
-    virtual void Form_Activate() {}
+    virtual void Form_Activate() { }
 };
 
 }  // namespace qd

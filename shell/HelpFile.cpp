@@ -7,7 +7,7 @@ namespace qd {
 
 namespace {
 constexpr std::string_view kTopicMark = "@topic ";
-constexpr qint64 kLargestHelpFile = qint64{4} * 1024 * 1024;
+constexpr qint64 kLargestHelpFile = qint64 {4} * 1024 * 1024;
 }  // namespace
 
 HelpFile HelpFile::Parse(std::string_view text)
@@ -29,7 +29,7 @@ HelpFile HelpFile::Parse(std::string_view text)
             const int topic = number.toInt(&ok);
             if (ok && topic >= 0) {
                 current = &file.topics_[topic];
-                *current = HelpTopic{header.mid(number.size()).trimmed(), {}};
+                *current = HelpTopic {header.mid(number.size()).trimmed(), {}};
                 continue;
             }
         }

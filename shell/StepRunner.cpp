@@ -6,9 +6,9 @@
 
 namespace qd {
 
-Steps::Steps(std::string_view code, AfterFailure after) : code_(code), after_(after) {}
+Steps::Steps(std::string_view code, AfterFailure after) : code_(code), after_(after) { }
 
-Steps::Steps(std::string_view code, Handler handler) : code_(code), handler_(std::move(handler)) {}
+Steps::Steps(std::string_view code, Handler handler) : code_(code), handler_(std::move(handler)) { }
 
 void Steps::handle(std::int16_t number)
 {

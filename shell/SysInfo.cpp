@@ -20,7 +20,7 @@ constexpr const char* kToolName = "MSINFO32.EXE";
 // Closes an opened key however the reading ends.
 class OpenKey {
 public:
-    OpenKey(Registry& registry, HKEY key) : registry_(registry), key_(key) {}
+    OpenKey(Registry& registry, HKEY key) : registry_(registry), key_(key) { }
     ~OpenKey() { registry_.RegCloseKey(key_); }
     OpenKey(const OpenKey&) = delete;
     OpenKey& operator=(const OpenKey&) = delete;
@@ -49,7 +49,7 @@ bool GetKeyValue(HKEY root, const std::string& keyName, const std::string& value
     }
     const OpenKey key(registry, handle);
 
-    std::array<std::uint8_t, kBufferSize> buffer{};
+    std::array<std::uint8_t, kBufferSize> buffer {};
     std::uint32_t size = kBufferSize;
     std::uint32_t type = 0;
     if (registry.RegQueryValueExA(key.get(), valueName, &type, buffer.data(), &size) != ERROR_SUCCESS

@@ -4,9 +4,9 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QPainter>
-#include <qdrawutil.h>
 #include <QPixmap>
 #include <QPushButton>
+#include <qdrawutil.h>
 
 #include "shell/AppInfo.h"
 #include "shell/Controls.h"

@@ -53,7 +53,7 @@ public:
     double secondsSinceMidnight() const override { return std::fmod(seconds, 24 * 60 * 60); }
     void waitForEvents(int maxMs) override;
 
-    QDateTime dateTime{QDate(2026, 12, 6), QTime(6, 38, 6)};
+    QDateTime dateTime {QDate(2026, 12, 6), QTime(6, 38, 6)};
     double seconds = 1000.0;
     int stepMs = 20;
     int waits = 0;

@@ -27,7 +27,7 @@ bool WaitFor(const std::function<bool()>& condition)
 std::vector<std::string> Card(const std::vector<std::string>& question, const std::vector<std::string>& answers,
                               const std::string& ansNum, const std::string& ref)
 {
-    std::vector<std::string> lines{std::to_string(question.size())};
+    std::vector<std::string> lines {std::to_string(question.size())};
     lines.insert(lines.end(), question.begin(), question.end());
     lines.insert(lines.end(), answers.begin(), answers.end());
     lines.push_back(ansNum);
@@ -39,8 +39,9 @@ void WindowTest::SetUp()
 {
     ProgramTest::SetUp();
     for (int section = 1; section <= 15; ++section)
-        writeSection(section, Card({"Question of section " + std::to_string(section) + "?"},
-                                   {"One", "Two", "Three", "Four"}, "1", "Reference"));
+        writeSection(section,
+                     Card({"Question of section " + std::to_string(section) + "?"}, {"One", "Two", "Three", "Four"},
+                          "1", "Reference"));
 }
 
 void WindowTest::TearDown()

@@ -25,8 +25,8 @@ namespace qd::test {
 // window itself: a later step gets a watcher of its own. The returned flag
 // tells whether the action ran.
 template <typename T>
-std::shared_ptr<bool> WhenModal(std::function<void(T&)> action,
-                                std::function<bool(T&)> ready = [](T&) { return true; })
+std::shared_ptr<bool> WhenModal(
+    std::function<void(T&)> action, std::function<bool(T&)> ready = [](T&) { return true; })
 {
     auto done = std::make_shared<bool>(false);
     auto* timer = new QTimer(qApp);

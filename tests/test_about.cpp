@@ -64,7 +64,7 @@ TEST_F(SysInfoTest, TheFirstEntryWinsEvenWhenTheSecondIsThere)
     registry->setString(kEntry1, "PATH", tool.string());
     registry->setString(kEntry2, "MSINFO", folder().string());
     StartSysInfo();
-    EXPECT_EQ(starter->started, std::vector<QString>{QString::fromStdString(tool.string())});
+    EXPECT_EQ(starter->started, std::vector<QString> {QString::fromStdString(tool.string())});
     EXPECT_TRUE(boxes->shown().empty());
     EXPECT_EQ(registry->openKeys(), 0u);
 }
@@ -94,13 +94,13 @@ TEST_F(SysInfoTest, EveryWayOfNotFindingTheToolEndsInTheMessage)
              r.setString(kEntry1, "PATH", tool);
              r.refuseAccess(kEntry1, 0x0002);
          }},
-        {"expandable string", [](InMemoryRegistry& r, const std::string& tool) {
+        {"expandable string",
+         [](InMemoryRegistry& r, const std::string& tool) {
              r.setString(kEntry1, "PATH", tool, REG_EXPAND_SZ);
              r.setString(kEntry2, "MSINFO", "/usr/bin");
          }},
-        {"over 1024 bytes", [](InMemoryRegistry& r, const std::string&) {
-             r.setString(kEntry1, "PATH", "/" + std::string(1024, 'x'));
-         }},
+        {"over 1024 bytes",
+         [](InMemoryRegistry& r, const std::string&) { r.setString(kEntry1, "PATH", "/" + std::string(1024, 'x')); }},
         {"empty string", [](InMemoryRegistry& r, const std::string&) { r.setString(kEntry1, "PATH", ""); }},
         {"no data bytes", [](InMemoryRegistry& r, const std::string&) { r.setValue(kEntry1, "PATH", REG_SZ, {}); }},
         {"names no program",
@@ -171,7 +171,7 @@ TEST(DesktopRegistryTest, KnowsOnlyTheToolPathAndOnlyWhenAToolIsInstalled)
     EXPECT_EQ(registry.RegCloseKey(key), ERROR_SUCCESS);
 }
 
-class AboutTest : public WindowTest {};
+class AboutTest : public WindowTest { };
 
 TEST_F(AboutTest, ShowsTitleVersionAndNoticeAndClosesWithEnterOrEsc)
 {

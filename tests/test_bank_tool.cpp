@@ -90,7 +90,7 @@ std::string NeedlesslyEscaped(std::string_view plain)
     for (std::size_t i = kStartMarker.size(); i + kEndMarker.size() < line.size(); ++i) {
         const auto byte = static_cast<unsigned char>(line[i]);
         if (line[i - 1] != '\x01' && byte != 0x01 && byte != 0xFF) {
-            line.replace(i, 1, std::string{'\x01', static_cast<char>(byte + 1)});
+            line.replace(i, 1, std::string {'\x01', static_cast<char>(byte + 1)});
             break;
         }
     }
@@ -150,7 +150,7 @@ protected:
 // ---------------------------------------------------------------------------
 // scramble and descramble
 
-class FilterTest : public BankToolTest {};
+class FilterTest : public BankToolTest { };
 
 // Lines of every byte but LF, with 0, 1, CR, 26 and 128 to 255 among them.
 std::vector<std::string> EveryByteLines()
@@ -248,33 +248,35 @@ TEST_F(FilterTest, UsesTheKeysBytesWithoutConversion)
     const ToolRun utf8 = RunTool({"scramble", "--key", QStringLiteral("clé")}, "plain\n");
     EXPECT_EQ(utf8.out, ScrambleText("cl\xC3\xA9", "plain") + "\r\n");
     // Bytes that are no UTF-8 at all, passed by the shell.
-    const ToolRun raw = RunProcess(QStringLiteral("/bin/sh"),
-                                   {"-c", "exec \"$0\" scramble --key \"$(printf '\\377\\200\\001k')\"",
-                                    QStringLiteral(QUIZDECK_BANK_TOOL)},
-                                   "plain\n", {});
+    const ToolRun raw = RunProcess(
+        QStringLiteral("/bin/sh"),
+        {"-c", "exec \"$0\" scramble --key \"$(printf '\\377\\200\\001k')\"", QStringLiteral(QUIZDECK_BANK_TOOL)},
+        "plain\n", {});
     EXPECT_EQ(raw.status, 0) << raw.err;
     EXPECT_EQ(raw.out, ScrambleText("\xFF\x80\x01k", "plain") + "\r\n");
 }
 
 TEST_F(FilterTest, ReportsLinesThatCannotBeDescrambledAndWritesTheOthers)
 {
-    const std::string input = Scrambled("one") + "\r\n"                 //
-        + ScrambleText("another key", "two") + "\r\n"                   //
-        + "three, never scrambled\r\n"                                  //
-        + Scrambled("four") + "\n"                                      //
-        + "\r\n"                                                        //
+    const std::string input = Scrambled("one") + "\r\n"  //
+        + ScrambleText("another key", "two") + "\r\n"  //
+        + "three, never scrambled\r\n"  //
+        + Scrambled("four") + "\n"  //
+        + "\r\n"  //
         + Scrambled("six") + "\r\n";
     const ToolRun run = RunTool({"descramble"}, input);
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.out, "one\nfour\nsix\n");
-    EXPECT_EQ(run.err, "line 2: check header does not match (wrong key or damaged line)\n"
-                       "line 3: no scrambling markers\n"
-                       "line 5: empty text\n");
+    EXPECT_EQ(run.err,
+              "line 2: check header does not match (wrong key or damaged line)\n"
+              "line 3: no scrambling markers\n"
+              "line 5: empty text\n");
 }
 
 TEST_F(FilterTest, WrongKeyRejectsEveryLine)
 {
-    const ToolRun run = RunTool({"descramble", "--key", "wrong"}, Scrambled("one") + "\r\n" + Scrambled("two") + "\r\n");
+    const ToolRun run =
+        RunTool({"descramble", "--key", "wrong"}, Scrambled("one") + "\r\n" + Scrambled("two") + "\r\n");
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.out, "");
     EXPECT_NE(run.err.find("line 1: check header does not match"), std::string::npos) << run.err;
@@ -291,8 +293,9 @@ TEST_F(FilterTest, ReportsAnEmptyLineThatCannotBeScrambled)
 
 TEST_F(FilterTest, RejectsKeysOutsideOneTo255Bytes)
 {
-    for (const QStringList& args : {QStringList{"scramble", "--key", ""}, QStringList{"descramble", "--key="},
-                                    QStringList{"scramble", "--key", QString(256, u'k')}, QStringList{"scramble", "--key"}}) {
+    for (const QStringList& args :
+         {QStringList {"scramble", "--key", ""}, QStringList {"descramble", "--key="},
+          QStringList {"scramble", "--key", QString(256, u'k')}, QStringList {"scramble", "--key"}}) {
         const ToolRun run = RunTool(args, "plain\n");
         EXPECT_EQ(run.status, 2) << args.join(u' ').toStdString();
         EXPECT_EQ(run.out, "");
@@ -303,12 +306,13 @@ TEST_F(FilterTest, RejectsKeysOutsideOneTo255Bytes)
 // ---------------------------------------------------------------------------
 // pack
 
-class PackTest : public BankToolTest {};
+class PackTest : public BankToolTest { };
 
 TEST_F(PackTest, WritesTheDataFile)
 {
-    write("section.quiz", "# Section\nquestion: Which one?\nwrong: Text\nright: Caption\nwrong: Title\nwrong: Name\n"
-                          "reference: The Caption property.\n");
+    write("section.quiz",
+          "# Section\nquestion: Which one?\nwrong: Text\nright: Caption\nwrong: Title\nwrong: Name\n"
+          "reference: The Caption property.\n");
     const ToolRun run = RunTool({"pack", path("section.quiz"), "-o", path("section.drv")});
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.out, "");
@@ -318,28 +322,30 @@ TEST_F(PackTest, WritesTheDataFile)
 
 TEST_F(PackTest, NamesTheSourceLineOfEveryMistakeAndWritesNothing)
 {
-    write("section.quiz", "question: Tools → Menu Editor?\n"  // 1
-                          "right: a\n"                        // 2
-                          "wrong: b\\q\n"                     // 3
-                          "right: c\n"                        // 4
-                          "reference: r\n"                    // 5
-                          "\n"                                // 6
-                          "lines: 2\n"                        // 7
-                          "question: q\n"                     // 8
-                          "right: a\n"                        // 9
-                          "wrong: b\n"                        // 10
-                          "wrong: c\n"                        // 11
-                          "solution: d\n"                     // 12
-                          "reference: r\n");                  // 13
+    write("section.quiz",
+          "question: Tools → Menu Editor?\n"  // 1
+          "right: a\n"  // 2
+          "wrong: b\\q\n"  // 3
+          "right: c\n"  // 4
+          "reference: r\n"  // 5
+          "\n"  // 6
+          "lines: 2\n"  // 7
+          "question: q\n"  // 8
+          "right: a\n"  // 9
+          "wrong: b\n"  // 10
+          "wrong: c\n"  // 11
+          "solution: d\n"  // 12
+          "reference: r\n");  // 13
     const ToolRun run = RunTool({"pack", "section.quiz", "-o", "section.drv"}, {}, dir_.path());
     EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.err, "section.quiz:1: character U+2192 \"→\" is not in windows-1252\n"
-                       "section.quiz:3: unknown escape \"\\q\"; write \"\\\\\" for a backslash or \"\\xHH\" for a byte\n"
-                       "section.quiz:4: a second \"right:\" answer; exactly one answer is right\n"
-                       "section.quiz:5: four answers expected, found 3\n"
-                       "section.quiz:7: \"lines:\" 2 but the question has 1 \"question:\" lines\n"
-                       "section.quiz:12: unknown keyword \"solution\"\n"
-                       "section.quiz:13: four answers expected, found 3\n");
+    EXPECT_EQ(run.err,
+              "section.quiz:1: character U+2192 \"→\" is not in windows-1252\n"
+              "section.quiz:3: unknown escape \"\\q\"; write \"\\\\\" for a backslash or \"\\xHH\" for a byte\n"
+              "section.quiz:4: a second \"right:\" answer; exactly one answer is right\n"
+              "section.quiz:5: four answers expected, found 3\n"
+              "section.quiz:7: \"lines:\" 2 but the question has 1 \"question:\" lines\n"
+              "section.quiz:12: unknown keyword \"solution\"\n"
+              "section.quiz:13: four answers expected, found 3\n");
     EXPECT_FALSE(exists("section.drv"));
 }
 
@@ -372,7 +378,7 @@ TEST_F(PackTest, FailsWithStatus2ForFilesItCannotReadOrWrite)
 struct DataFileCase {
     const char* name;
     std::vector<std::string> lines;  // plain lines, scrambled into the file
-    std::string tail;                // bytes after them: an end line
+    std::string tail;  // bytes after them: an end line
 };
 
 void PrintTo(const DataFileCase& data, std::ostream* out)
@@ -388,7 +394,7 @@ std::string Windows1252Controls()
     return text;
 }
 
-class UnpackPackTest : public BankToolTest, public ::testing::WithParamInterface<DataFileCase> {};
+class UnpackPackTest : public BankToolTest, public ::testing::WithParamInterface<DataFileCase> { };
 
 TEST_P(UnpackPackTest, ReproducesTheDataFile)
 {
@@ -409,34 +415,34 @@ TEST_P(UnpackPackTest, ReproducesTheDataFile)
 INSTANTIATE_TEST_SUITE_P(
     DataFiles, UnpackPackTest,
     ::testing::Values(
-        DataFileCase{"OneQuestion", Record("1", {"Which property sets the caption?"}), ""},
-        DataFileCase{"NoQuestionLines", Record("0", {}), ""},
-        DataFileCase{"Empty", {}, ""},
-        DataFileCase{"OnlyAnEndLine", {}, "\r\n"},
-        DataFileCase{"NonCanonicalNumbers",
-                     Joined(Record(" 2", {"Which one?", "Pick one."}, "03"), Record("02 ", {"a", "b"}, " +1")), ""},
-        DataFileCase{"Escapes", Record("2", {"back\\slash \\x41", std::string("nul\x00 soh\x01 cr\r lf\n eof\x1A", 22)},
-                                       "4"),
-                     ""},
-        DataFileCase{"BlanksAtBothEnds", Record("3", {" ", "  leading", "trailing  "}), ""},
-        DataFileCase{"Windows1252Bytes", Record("1", {Windows1252Controls() + "\xA0\xAD\xE9\xFF"}), ""},
-        DataFileCase{"EmptyEndLine", Record("1", {"q"}), "\r\n"},
-        DataFileCase{"BlankEndLine", Record("1", {"q"}), "   \r\n"}));
+        DataFileCase {"OneQuestion", Record("1", {"Which property sets the caption?"}), ""},
+        DataFileCase {"NoQuestionLines", Record("0", {}), ""}, DataFileCase {"Empty", {}, ""},
+        DataFileCase {"OnlyAnEndLine", {}, "\r\n"},
+        DataFileCase {"NonCanonicalNumbers",
+                      Joined(Record(" 2", {"Which one?", "Pick one."}, "03"), Record("02 ", {"a", "b"}, " +1")), ""},
+        DataFileCase {"Escapes",
+                      Record("2", {"back\\slash \\x41", std::string("nul\x00 soh\x01 cr\r lf\n eof\x1A", 22)}, "4"),
+                      ""},
+        DataFileCase {"BlanksAtBothEnds", Record("3", {" ", "  leading", "trailing  "}), ""},
+        DataFileCase {"Windows1252Bytes", Record("1", {Windows1252Controls() + "\xA0\xAD\xE9\xFF"}), ""},
+        DataFileCase {"EmptyEndLine", Record("1", {"q"}), "\r\n"},
+        DataFileCase {"BlankEndLine", Record("1", {"q"}), "   \r\n"}));
 
 TEST_F(BankToolTest, UnpackWritesWhatItCanAndReportsTheProblems)
 {
     write("section.drv", ScrambledFile(Record("1", {"q"}, "7")));
     const ToolRun run = RunTool({"unpack", "section.drv"}, {}, dir_.path());
     EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.out, "question: q\nwrong: Text\nwrong: Caption\nwrong: Title\nwrong: Name\nanswer-number: 7\n"
-                       "reference: The Caption property.\n");
+    EXPECT_EQ(run.out,
+              "question: q\nwrong: Text\nwrong: Caption\nwrong: Title\nwrong: Name\nanswer-number: 7\n"
+              "reference: The Caption property.\n");
     EXPECT_EQ(run.err, "section.drv:7: AnsNum \"7\" is not a number from 1 to 4\n");
 }
 
 // ---------------------------------------------------------------------------
 // check
 
-class CheckTest : public BankToolTest {};
+class CheckTest : public BankToolTest { };
 
 TEST_F(CheckTest, CountsTheQuestionsOfACleanFile)
 {
@@ -448,10 +454,10 @@ TEST_F(CheckTest, CountsTheQuestionsOfACleanFile)
 
 TEST_F(CheckTest, ReportsLinesThatCannotBeDescrambled)
 {
-    const std::string file = Scrambled("1") + "\r\n"                          // 1 NumLines
-        + Scrambled("q") + "\r\n"                                             // 2
-        + "Text\r\n"                                                          // 3 answer 1, never scrambled
-        + ScrambleText("another key", "Caption") + "\r\n"                     // 4 answer 2
+    const std::string file = Scrambled("1") + "\r\n"  // 1 NumLines
+        + Scrambled("q") + "\r\n"  // 2
+        + "Text\r\n"  // 3 answer 1, never scrambled
+        + ScrambleText("another key", "Caption") + "\r\n"  // 4 answer 2
         + std::string(kStartMarker) + "\x01" + std::string(kEndMarker) + "\r\n"  // 5 answer 3, damaged
         + Scrambled("Name") + "\r\n" + Scrambled("2") + "\r\n" + Scrambled("r") + "\r\n";
     EXPECT_EQ(problems(file),
@@ -506,11 +512,12 @@ TEST_F(CheckTest, ReportsLineEndsOtherThanCrLf)
     std::string file = ScrambledFile(Record("0", {}));
     file.replace(file.find("\r\n"), 2, "\n");  // line 1
     const std::size_t third = file.find("\r\n", file.find("\r\n") + 2);
-    file.replace(third, 2, "\r");                   // line 3
-    file.erase(file.size() - 2);                    // line 7, the last
-    EXPECT_EQ(problems(file), "1: line ends with LF only, not CR LF\n"
-                              "3: line ends with CR only, not CR LF\n"
-                              "7: last line has no CR LF at its end\n");
+    file.replace(third, 2, "\r");  // line 3
+    file.erase(file.size() - 2);  // line 7, the last
+    EXPECT_EQ(problems(file),
+              "1: line ends with LF only, not CR LF\n"
+              "3: line ends with CR only, not CR LF\n"
+              "7: last line has no CR LF at its end\n");
     EXPECT_EQ(problems(ScrambledFile(Record("0", {})) + "  "), "8: last line has no CR LF at its end\n");
 }
 
@@ -519,15 +526,18 @@ TEST_F(CheckTest, ReportsAScrambledLineTheScramblerWouldWriteDifferently)
     std::string file;
     for (const std::string& line : Record("0", {}))
         file += (line == "Title" ? NeedlesslyEscaped(line) : Scrambled(line)) + "\r\n";
-    EXPECT_EQ(problems(file), "4: the answer 3 line \"Title\" is not scrambled as the scrambler writes it; "
-                              "pack would write it differently\n");
+    EXPECT_EQ(problems(file),
+              "4: the answer 3 line \"Title\" is not scrambled as the scrambler writes it; "
+              "pack would write it differently\n");
 }
 
 TEST_F(CheckTest, ReportsWhatFollowsTheEndLine)
 {
     const std::string record = ScrambledFile(Record("0", {}));
-    EXPECT_EQ(problems(record + "\r\n" + record), "9: never read: the program stops at the end line 8 (7 lines after it)\n");
-    EXPECT_EQ(problems(record + "  \r\n\r\n"), "9: never read: the program stops at the end line 8 (1 line after it)\n");
+    EXPECT_EQ(problems(record + "\r\n" + record),
+              "9: never read: the program stops at the end line 8 (7 lines after it)\n");
+    EXPECT_EQ(problems(record + "  \r\n\r\n"),
+              "9: never read: the program stops at the end line 8 (1 line after it)\n");
     EXPECT_EQ(problems(record + "\r\n\n"), "9: never read: the program stops at the end line 8 (1 line after it)\n");
 }
 
@@ -539,11 +549,12 @@ TEST_F(CheckTest, ReportsEveryProblemOnceInLineOrder)
     const ToolRun run = check(file);
     const std::string name = path("section.drv").toStdString();
     EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.out, name + ": 2 questions\n"                                          //
-                           + name + ":1: line ends with LF only, not CR LF\n"            //
-                           + name + ":6: AnsNum \"9\" is not a number from 1 to 4\n"     //
-                           + name + ":8: NumLines \"300\" is not a number from 0 to 255\n"  //
-                           + name + ":16: never read: the program stops at the end line 15 (1 line after it)\n");
+    EXPECT_EQ(run.out,
+              name + ": 2 questions\n"  //
+                  + name + ":1: line ends with LF only, not CR LF\n"  //
+                  + name + ":6: AnsNum \"9\" is not a number from 1 to 4\n"  //
+                  + name + ":8: NumLines \"300\" is not a number from 0 to 255\n"  //
+                  + name + ":16: never read: the program stops at the end line 15 (1 line after it)\n");
 }
 
 TEST_F(CheckTest, WritesNoErrorLogAnywhere)
@@ -586,7 +597,8 @@ TEST_F(CheckTest, ChecksEveryFileAndExitsWithTheWorstStatus)
     write("bad.drv", ScrambledFile(Record("0", {}, "5")));
     const ToolRun problems = RunTool({"check", "clean.drv", "bad.drv"}, {}, dir_.path());
     EXPECT_EQ(problems.status, 1);
-    EXPECT_EQ(problems.out, "clean.drv: 1 questions\nbad.drv: 1 questions\nbad.drv:6: AnsNum \"5\" is not a number from 1 to 4\n");
+    EXPECT_EQ(problems.out,
+              "clean.drv: 1 questions\nbad.drv: 1 questions\nbad.drv:6: AnsNum \"5\" is not a number from 1 to 4\n");
     const ToolRun missing = RunTool({"check", "missing.drv", "clean.drv", "bad.drv"}, {}, dir_.path());
     EXPECT_EQ(missing.status, 2);
     EXPECT_EQ(missing.out, problems.out);
@@ -599,7 +611,7 @@ TEST_F(CheckTest, ChecksEveryFileAndExitsWithTheWorstStatus)
 
 TEST(BankToolUsage, HelpGoesToStandardOutput)
 {
-    for (const QStringList& args : {QStringList{"--help"}, QStringList{"-h"}, QStringList{"check", "--help"}}) {
+    for (const QStringList& args : {QStringList {"--help"}, QStringList {"-h"}, QStringList {"check", "--help"}}) {
         const ToolRun run = RunTool(args);
         EXPECT_EQ(run.status, 0);
         EXPECT_EQ(run.out.rfind("usage: quizdeck-bank", 0), 0u) << run.out;

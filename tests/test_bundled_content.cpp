@@ -32,7 +32,7 @@ TEST_F(BundledContentTest, TheBankToolFindsNoProblemInAnyBundledFile)
     for (const char* name : kSectionDataFiles)
         files << QStringLiteral(QUIZDECK_PROGRAM_DIR "/") + QString::fromLatin1(name);
     QProcess check;
-    check.start(QStringLiteral(QUIZDECK_BANK_TOOL), QStringList{QStringLiteral("check")} + files);
+    check.start(QStringLiteral(QUIZDECK_BANK_TOOL), QStringList {QStringLiteral("check")} + files);
     ASSERT_TRUE(check.waitForFinished(30000));
     EXPECT_EQ(check.exitCode(), 0) << check.readAllStandardOutput().toStdString();
 }
@@ -42,7 +42,7 @@ TEST_F(BundledContentTest, EverySectionHasTwentyQuestionsWithTheAnswerSpreadOver
     for (const char* name : kSectionDataFiles) {
         LoadQuestionFile(name);
         EXPECT_GE(QuestionCount(), 20) << name;
-        std::array<int, 4> places{};
+        std::array<int, 4> places {};
         int multiLine = 0;
         for (int i = 0; i < QuestionCount(); ++i) {
             const QuestionRecord& record = QuestionTable()[static_cast<std::size_t>(i)];

@@ -15,9 +15,9 @@
 namespace qd::test {
 namespace {
 
-const char* const kAllFiles[] = {"quizdeck.drv", "env.drv",     "debug.drv",  "props.drv",  "events.drv",
-                                 "menus.drv",    "errors.drv",  "dll.drv",    "oleint.drv", "olesrv.drv",
-                                 "datactl.drv",  "dao.drv",     "distrib.drv", "mdi.drv",   "bitness.drv"};
+const char* const kAllFiles[] = {"quizdeck.drv", "env.drv",    "debug.drv",   "props.drv",  "events.drv",
+                                 "menus.drv",    "errors.drv", "dll.drv",     "oleint.drv", "olesrv.drv",
+                                 "datactl.drv",  "dao.drv",    "distrib.drv", "mdi.drv",    "bitness.drv"};
 
 class DataFilesTest : public ProgramTest {
 protected:
@@ -60,7 +60,7 @@ TEST_F(DataFilesTest, TheFirstMissingFileIsNamedAndTheProgramEnds)
     EXPECT_EQ(boxes->shown()[0].icon, MsgIcon::Critical);
     EXPECT_EQ(boxes->shown()[0].buttons, MsgButtons::Ok);
     EXPECT_EQ(boxes->shown()[0].title, "Quizdeck");
-    EXPECT_EQ(ender->statuses, std::vector<int>{kExitMissingFiles});
+    EXPECT_EQ(ender->statuses, std::vector<int> {kExitMissingFiles});
     EXPECT_TRUE(log->entries.empty());
 }
 

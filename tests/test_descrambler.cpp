@@ -23,7 +23,7 @@ class DescramblerTest : public ProgramTest {
 protected:
     std::vector<LogEntry> rejected(std::size_t count) const
     {
-        return std::vector<LogEntry>(count, LogEntry{31100, "3408"});
+        return std::vector<LogEntry>(count, LogEntry {31100, "3408"});
     }
 };
 
@@ -114,15 +114,15 @@ TEST_F(DescramblerTest, AcceptsAKeyOf255Characters)
 TEST_F(DescramblerTest, DamagedEscapesAreInvalidArguments)
 {
     const std::string endsInEscape = std::string(kStartMarker) + "abcdefghij\x01" + std::string(kEndMarker);
-    const std::string escapeOfZero = std::string(kStartMarker) + "abc\x01" + std::string(1, '\0') + "defghij"
-        + std::string(kEndMarker);
+    const std::string escapeOfZero =
+        std::string(kStartMarker) + "abc\x01" + std::string(1, '\0') + "defghij" + std::string(kEndMarker);
     // Seven characters whose first four and last four are the two markers.
     const std::string overlapping("\x01\xC9\xE7\x01\xD3\xC1\x01", 7);
 
     EXPECT_EQ(DescrambleLine(kQuestionKey, endsInEscape, 0), "");
     EXPECT_EQ(DescrambleLine(kQuestionKey, escapeOfZero, 0), "");
     EXPECT_EQ(DescrambleLine(kQuestionKey, overlapping, 0), "");
-    EXPECT_EQ(log->entries, std::vector<LogEntry>(3, LogEntry{5, "3408"}));
+    EXPECT_EQ(log->entries, std::vector<LogEntry>(3, LogEntry {5, "3408"}));
 }
 
 TEST_F(DescramblerTest, ConversionsGiveTheReasonWithoutLogging)

@@ -90,11 +90,10 @@ TEST_F(StepRunnerTest, AFailedStepIsLoggedAndTheNextStepRuns)
     EXPECT_FALSE(steps([] { throw std::bad_alloc(); }));
     EXPECT_FALSE(steps([] { return std::vector<int>().at(2); }));
     EXPECT_FALSE(steps([] { throw std::runtime_error("not ours"); }));
-    EXPECT_EQ(ran, (std::vector<int>{1, 3}));
+    EXPECT_EQ(ran, (std::vector<int> {1, 3}));
     EXPECT_FALSE(steps.returned());
     EXPECT_EQ(steps.lastFailure(), 51);
-    EXPECT_EQ(log->entries,
-              (std::vector<LogEntry>{{13, "3706"}, {7, "3706"}, {9, "3706"}, {51, "3706"}}));
+    EXPECT_EQ(log->entries, (std::vector<LogEntry> {{13, "3706"}, {7, "3706"}, {9, "3706"}, {51, "3706"}}));
 }
 
 TEST_F(StepRunnerTest, AReturningRoutineSkipsItsRemainingSteps)
@@ -105,7 +104,7 @@ TEST_F(StepRunnerTest, AReturningRoutineSkipsItsRemainingSteps)
     EXPECT_FALSE(steps([&] { later = true; }));
     EXPECT_FALSE(later);
     EXPECT_TRUE(steps.returned());
-    EXPECT_EQ(log->entries, (std::vector<LogEntry>{{31100, "3408"}}));
+    EXPECT_EQ(log->entries, (std::vector<LogEntry> {{31100, "3408"}}));
 }
 
 TEST_F(StepRunnerTest, AHandlerDecidesAndEndingTheProgramPassesThrough)
@@ -119,7 +118,7 @@ TEST_F(StepRunnerTest, AHandlerDecidesAndEndingTheProgramPassesThrough)
     });
     steps([] { Raise(62); });
     EXPECT_THROW(steps([] { Raise(53); }), ProgramEnded);
-    EXPECT_EQ(handled, (std::vector<int>{62, 53}));
+    EXPECT_EQ(handled, (std::vector<int> {62, 53}));
     EXPECT_TRUE(log->entries.empty());
 }
 

@@ -51,8 +51,9 @@ protected:
         auto viewer = std::make_unique<DesktopHelpViewer>();
         desktop = viewer.get();
         TheProgram().setHelpViewer(std::move(viewer));
-        writeFile("quizdeck.hlp", "@topic 0 Contents\nAll topics.\n@topic 10 Using Quizdeck\nHow to use it.\n"
-                                  "[Contents](#topic-0)\n");
+        writeFile("quizdeck.hlp",
+                  "@topic 0 Contents\nAll topics.\n@topic 10 Using Quizdeck\nHow to use it.\n"
+                  "[Contents](#topic-0)\n");
     }
     DesktopHelpViewer* desktop = nullptr;
 };

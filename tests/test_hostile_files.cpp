@@ -30,7 +30,7 @@ struct Hostile {
     std::function<void(const std::filesystem::path& file)> make;
     int count;
     std::vector<LogEntry> logged;  // the distinct entries, in order
-    std::size_t entries;           // how many entries in all
+    std::size_t entries;  // how many entries in all
 };
 
 std::vector<LogEntry> Distinct(const std::vector<LogEntry>& entries)
@@ -43,7 +43,7 @@ std::vector<LogEntry> Distinct(const std::vector<LogEntry>& entries)
     return distinct;
 }
 
-class HostileFileTest : public ProgramTest {};
+class HostileFileTest : public ProgramTest { };
 
 TEST_F(HostileFileTest, EachEndsAsDefinedInBoundedMemory)
 {
@@ -51,31 +51,50 @@ TEST_F(HostileFileTest, EachEndsAsDefinedInBoundedMemory)
     const Hostile cases[] = {
         {"a 50 MB line",
          [](const std::filesystem::path& file) {
-             std::ofstream(file, std::ios::binary) << std::string(std::size_t{50} * 1024 * 1024, 'x') << "\r\n";
+             std::ofstream(file, std::ios::binary) << std::string(std::size_t {50} * 1024 * 1024, 'x') << "\r\n";
          },
-         1, {{13, "3406"}, {62, "3406"}}, 7},
+         1,
+         {{13, "3406"}, {62, "3406"}},
+         7},
         {"only escape characters",
-         [](const std::filesystem::path& file) { std::ofstream(file, std::ios::binary) << std::string(1 << 20, '\x01'); },
-         1, {{13, "3406"}, {62, "3406"}}, 7},
+         [](const std::filesystem::path& file) {
+             std::ofstream(file, std::ios::binary) << std::string(1 << 20, '\x01');
+         },
+         1,
+         {{13, "3406"}, {62, "3406"}},
+         7},
         {"escape characters between markers",
          [](const std::filesystem::path& file) {
-             std::ofstream(file, std::ios::binary) << "\x01\xC9\xE7\x01" << std::string(4096, '\x01') << "\x01\xD3\xC1\x01";
+             std::ofstream(file, std::ios::binary)
+                 << "\x01\xC9\xE7\x01" << std::string(4096, '\x01') << "\x01\xD3\xC1\x01";
          },
-         1, {{31100, "3408"}, {13, "3406"}, {62, "3406"}}, 8},
+         1,
+         {{31100, "3408"}, {13, "3406"}, {62, "3406"}},
+         8},
         {"a line count of 255, then the end",
          [](const std::filesystem::path& file) { std::ofstream(file, std::ios::binary) << ScrambledFile({"255"}); },
-         1, {{62, "3406"}}, 261},
+         1,
+         {{62, "3406"}},
+         261},
         {"40,000 records",
          [&record](const std::filesystem::path& file) {
              std::ofstream out(file, std::ios::binary);
              for (int i = 0; i < 40000; ++i)
                  out << record;
          },
-         32767, {{6, "3406"}}, 1},
-        {"a folder", [](const std::filesystem::path& file) { std::filesystem::create_directory(file); }, 0,
-         {{75, "3406"}}, 1},
-        {"a device", [](const std::filesystem::path& file) { std::filesystem::create_symlink("/dev/zero", file); }, 0,
-         {{75, "3406"}}, 1},
+         32767,
+         {{6, "3406"}},
+         1},
+        {"a folder",
+         [](const std::filesystem::path& file) { std::filesystem::create_directory(file); },
+         0,
+         {{75, "3406"}},
+         1},
+        {"a device",
+         [](const std::filesystem::path& file) { std::filesystem::create_symlink("/dev/zero", file); },
+         0,
+         {{75, "3406"}},
+         1},
     };
     int round = 0;
     for (const Hostile& c : cases) {
@@ -88,7 +107,7 @@ TEST_F(HostileFileTest, EachEndsAsDefinedInBoundedMemory)
         EXPECT_EQ(log->entries.size(), c.entries) << c.name;
         const auto& table = QuestionTable();
         ASSERT_GE(table.size(), static_cast<std::size_t>(QuestionCount()) + 1) << c.name;
-        EXPECT_EQ(table.back(), QuestionRecord{}) << c.name;
+        EXPECT_EQ(table.back(), QuestionRecord {}) << c.name;
         EXPECT_TRUE(ender->statuses.empty()) << c.name;
         std::filesystem::remove(folder() / name);
     }
@@ -105,7 +124,7 @@ TEST_F(HostileFileTest, AFileRemovedBetweenTheCheckAndTheLoadEndsTheProgramWithI
     std::filesystem::remove(folder() / "gone.drv");
     EXPECT_THROW(LoadQuestionFile("gone.drv"), ProgramEnded);
     ASSERT_EQ(boxes->shown().size(), 1u);
-    EXPECT_EQ(log->entries, (std::vector<LogEntry>{{53, "3405"}}));
+    EXPECT_EQ(log->entries, (std::vector<LogEntry> {{53, "3405"}}));
 }
 
 TEST_F(HostileFileTest, ALogThatCannotBeWrittenNeverStopsALoad)

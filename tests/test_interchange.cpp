@@ -62,18 +62,18 @@ StoredBank Bank(std::vector<StoredQuestion> questions)
 // GIFT import
 
 constexpr std::string_view kGiftSample =
-    "// Section 4: object properties\n"                                    // 1
-    "// Each question has four answers.\n"                                 // 2
-    "\n"                                                                   // 3
+    "// Section 4: object properties\n"  // 1
+    "// Each question has four answers.\n"  // 2
+    "\n"  // 3
     "::Caption:: Which property sets the text in a window's title bar? {\n"  // 4
-    "  =Caption\n"                                                         // 5
-    "  ~Text\n"                                                            // 6
-    "  // Title is a common guess.\n"                                      // 7
-    "  ~Title\n"                                                           // 8
-    "  ~Name\n"                                                            // 9
-    "  ####A form's Caption property holds the text of its title bar.\n"   // 10
-    "}\n"                                                                  // 11
-    "\n"                                                                   // 12
+    "  =Caption\n"  // 5
+    "  ~Text\n"  // 6
+    "  // Title is a common guess.\n"  // 7
+    "  ~Title\n"  // 8
+    "  ~Name\n"  // 9
+    "  ####A form's Caption property holds the text of its title bar.\n"  // 10
+    "}\n"  // 11
+    "\n"  // 12
     "::Visible::[plain]Which property hides a control?\\nPick one. {~Enabled =Visible ~Hidden ~Show}\n";  // 13
 
 StoredBank GiftSampleBank()
@@ -134,18 +134,17 @@ TEST(InterchangeGift, TakesAnswersOnOneLineOrOnSeveral)
 
 TEST(InterchangeGift, HonoursEscapes)
 {
-    const ImportResult result = ImportGift(
-        "::Title \\:: with colons:: Is 1 \\= 2 \\{really\\}\\? {\n"
-        "=a \\~ b\n"
-        "~c \\# d\n"
-        "~back\\\\slash, C:\\temp and \\q\n"
-        "~x \\: y -> z\n"
-        "####see \\{ and \\} in \\#4 \\= \\~\n"
-        "}\n");
+    const ImportResult result = ImportGift("::Title \\:: with colons:: Is 1 \\= 2 \\{really\\}\\? {\n"
+                                           "=a \\~ b\n"
+                                           "~c \\# d\n"
+                                           "~back\\\\slash, C:\\temp and \\q\n"
+                                           "~x \\: y -> z\n"
+                                           "####see \\{ and \\} in \\#4 \\= \\~\n"
+                                           "}\n");
     EXPECT_EQ(Describe(result.errors), "");
-    EXPECT_EQ(result.bank, Bank({Card({"Is 1 = 2 {really}\\?"},
-                                      {"a ~ b", "c # d", "back\\slash, C:\\temp and \\q", "x : y -> z"}, 1,
-                                      "see { and } in #4 = ~")}));
+    EXPECT_EQ(result.bank,
+              Bank({Card({"Is 1 = 2 {really}\\?"}, {"a ~ b", "c # d", "back\\slash, C:\\temp and \\q", "x : y -> z"}, 1,
+                         "see { and } in #4 = ~")}));
 }
 
 TEST(InterchangeGift, LineBreaksInTheQuestionTextMakeQuestionLines)
@@ -168,12 +167,9 @@ TEST(InterchangeGift, LineBreaksInTheQuestionTextMakeQuestionLines)
 TEST(InterchangeGift, DropsPlainMoodleAndMarkdownFormatsAndKeepsOtherBrackets)
 {
     const std::vector<std::pair<std::string, std::string>> cases = {
-        {"[plain]Q? {=a ~b ~c ~d}", "Q?"},
-        {"::T::[moodle] Q? {=a ~b ~c ~d}", "Q?"},
-        {"::T:: [Markdown]Q? {=a ~b ~c ~d}", "Q?"},
-        {"[moodle][html]Q? {=a ~b ~c ~d}", "[html]Q?"},
-        {"[1] Q? {=a ~b ~c ~d}", "[1] Q?"},
-        {"[text]Q? {=a ~b ~c ~d}", "[text]Q?"},
+        {"[plain]Q? {=a ~b ~c ~d}", "Q?"},          {"::T::[moodle] Q? {=a ~b ~c ~d}", "Q?"},
+        {"::T:: [Markdown]Q? {=a ~b ~c ~d}", "Q?"}, {"[moodle][html]Q? {=a ~b ~c ~d}", "[html]Q?"},
+        {"[1] Q? {=a ~b ~c ~d}", "[1] Q?"},         {"[text]Q? {=a ~b ~c ~d}", "[text]Q?"},
     };
     for (const auto& [source, line] : cases) {
         SCOPED_TRACE(source);
@@ -195,8 +191,9 @@ TEST(InterchangeGift, TakesWindows1252Characters)
 {
     const ImportResult result = ImportGift("Café “quoted” – 5 € ‰? {=é ~ß ~Œ ~ÿ ####© ™}");
     EXPECT_EQ(Describe(result.errors), "");
-    EXPECT_EQ(result.bank, Bank({Card({"Caf\xE9 \x93quoted\x94 \x96 5 \x80 \x89?"}, {"\xE9", "\xDF", "\x8C", "\xFF"}, 1,
-                                      "\xA9 \x99")}));
+    EXPECT_EQ(
+        result.bank,
+        Bank({Card({"Caf\xE9 \x93quoted\x94 \x96 5 \x80 \x89?"}, {"\xE9", "\xDF", "\x8C", "\xFF"}, 1, "\xA9 \x99")}));
 }
 
 // `question` with `good` before and after it, blank lines between.
@@ -271,7 +268,8 @@ TEST(InterchangeGift, ReportsAndSkipsQuestionsThatDoNotFitACard)
          "5: character U+2190 \"←\" is not in windows-1252\n"
          "7: character U+2192 \"→\" is not in windows-1252\n"
          "7: character U+2190 \"←\" is not in windows-1252\n"},
-        {"character beyond U+FFFF", "Q? {=a ~b ~c ~d \U0001F600}", "3: character U+1F600 \"\U0001F600\" is not in windows-1252\n"},
+        {"character beyond U+FFFF", "Q? {=a ~b ~c ~d \U0001F600}",
+         "3: character U+1F600 \"\U0001F600\" is not in windows-1252\n"},
         {"control character", "Q?\x01 {=a ~b ~c ~d}", "3: control character U+0001 cannot be imported\n"},
         {"not UTF-8", "Q?\n\xFF {=a ~b ~c ~d}", "4: not valid UTF-8\n"},
         {"not UTF-8: a lone CR", "Q?\rX {=a ~b ~c ~d}", "3: control character U+000D cannot be imported\n"},
@@ -281,23 +279,25 @@ TEST(InterchangeGift, ReportsAndSkipsQuestionsThatDoNotFitACard)
         const ImportResult result = ImportGift(Between(good, c.source));
         EXPECT_EQ(Describe(result.errors), c.errors);
         EXPECT_EQ(result.skipped, 1u);
-        EXPECT_EQ(result.bank, Bank({Card({"Good?"}, {"a", "b", "c", "d"}, 1), Card({"Good?"}, {"a", "b", "c", "d"}, 1)}));
+        EXPECT_EQ(result.bank,
+                  Bank({Card({"Good?"}, {"a", "b", "c", "d"}, 1), Card({"Good?"}, {"a", "b", "c", "d"}, 1)}));
     }
 }
 
 TEST(InterchangeGift, ReportsEverySkippedQuestionInLineOrder)
 {
-    const ImportResult result = ImportGift("A? {T}\n"              // 1
-                                           "\n"                    // 2
-                                           "B? {=a ~b ~c ~d}\n"    // 3
-                                           "\n"                    // 4
-                                           "C?\n"                  // 5
-                                           "{=a =b ~c ~d}\n"       // 6
-                                           "\n"                    // 7
-                                           "D → {=a ~b ~c ~d}\n"); // 8
-    EXPECT_EQ(Describe(result.errors), "1: a true/false question is not supported\n"
-                                       "5: 2 right answers (\"=\"); a card has exactly one\n"
-                                       "8: character U+2192 \"→\" is not in windows-1252\n");
+    const ImportResult result = ImportGift("A? {T}\n"  // 1
+                                           "\n"  // 2
+                                           "B? {=a ~b ~c ~d}\n"  // 3
+                                           "\n"  // 4
+                                           "C?\n"  // 5
+                                           "{=a =b ~c ~d}\n"  // 6
+                                           "\n"  // 7
+                                           "D → {=a ~b ~c ~d}\n");  // 8
+    EXPECT_EQ(Describe(result.errors),
+              "1: a true/false question is not supported\n"
+              "5: 2 right answers (\"=\"); a card has exactly one\n"
+              "8: character U+2192 \"→\" is not in windows-1252\n");
     EXPECT_EQ(result.skipped, 3u);
     EXPECT_EQ(result.bank, Bank({Card({"B?"}, {"a", "b", "c", "d"}, 1)}));
 }
@@ -337,24 +337,28 @@ TEST(InterchangeAiken, ReadsQuestionsChoicesAndAnswers)
                                             "D. Difference, and earlier the Analytical\n"
                                             "ANSWER: d\n");
     EXPECT_EQ(Describe(result.errors), "");
-    EXPECT_EQ(result.bank, Bank({
-                               Card({"Which property sets the text in a window's title bar?"},
-                                    {"Text", "Caption", "Title", "Name"}, 2),
-                               Card({"Which event happens first?", "Pick the earliest."},
-                                    {"Load", "Activate", "Paint", "Resize"}, 1),
-                               Card({"C. Babbage designed which engine?"},
-                                    {"Analytical", "Steam", "Jet", "Difference, and earlier the Analytical"}, 4),
-                           }));
+    EXPECT_EQ(
+        result.bank,
+        Bank({
+            Card({"Which property sets the text in a window's title bar?"}, {"Text", "Caption", "Title", "Name"}, 2),
+            Card({"Which event happens first?", "Pick the earliest."}, {"Load", "Activate", "Paint", "Resize"}, 1),
+            Card({"C. Babbage designed which engine?"},
+                 {"Analytical", "Steam", "Jet", "Difference, and earlier the Analytical"}, 4),
+        }));
 }
 
 TEST(InterchangeAiken, TakesAnyLayoutOfBlankLinesAndLineEnds)
 {
     const std::vector<std::pair<const char*, std::string>> layouts = {
         {"no blank lines", "Q1?\nA. a\nB. b\nC. c\nD. d\nANSWER: A\nQ2?\nA. a\nB. b\nC. c\nD. d\nANSWER: D\n"},
-        {"several blank lines", "\n\nQ1?\n\nA. a\nB. b\nC. c\nD. d\nANSWER: A\n\n\n\nQ2?\nA. a\nB. b\nC. c\nD. d\n\nANSWER: D\n\n"},
+        {"several blank lines",
+         "\n\nQ1?\n\nA. a\nB. b\nC. c\nD. d\nANSWER: A\n\n\n\nQ2?\nA. a\nB. b\nC. c\nD. d\n\nANSWER: D\n\n"},
         {"no line end at the end", "Q1?\nA. a\nB. b\nC. c\nD. d\nANSWER: A\n\nQ2?\nA. a\nB. b\nC. c\nD. d\nANSWER: D"},
-        {"CR LF", "Q1?\r\nA. a\r\nB. b\r\nC. c\r\nD. d\r\nANSWER: A\r\n\r\nQ2?\r\nA. a\r\nB. b\r\nC. c\r\nD. d\r\nANSWER: D\r\n"},
-        {"blanks around", "  Q1?  \n A. a \nB. b\t\nC. c\nD. d\n ANSWER:  A \n \t \nQ2?\nA. a\nB. b\nC. c\nD. d\nANSWER: D\n"},
+        {"CR LF",
+         "Q1?\r\nA. a\r\nB. b\r\nC. c\r\nD. d\r\nANSWER: A\r\n\r\nQ2?\r\nA. a\r\nB. b\r\nC. c\r\nD. d\r\nANSWER: "
+         "D\r\n"},
+        {"blanks around",
+         "  Q1?  \n A. a \nB. b\t\nC. c\nD. d\n ANSWER:  A \n \t \nQ2?\nA. a\nB. b\nC. c\nD. d\nANSWER: D\n"},
     };
     const StoredBank expected = Bank({Card({"Q1?"}, {"a", "b", "c", "d"}, 1), Card({"Q2?"}, {"a", "b", "c", "d"}, 4)});
     for (const auto& [name, text] : layouts) {
@@ -391,13 +395,15 @@ TEST(InterchangeAiken, ReportsAndSkipsQuestionsThatDoNotFitACard)
         const ImportResult result = ImportAiken(Between(good, c.source));
         EXPECT_EQ(Describe(result.errors), c.errors);
         EXPECT_EQ(result.skipped, 1u);
-        EXPECT_EQ(result.bank, Bank({Card({"Good?"}, {"a", "b", "c", "d"}, 1), Card({"Good?"}, {"a", "b", "c", "d"}, 1)}));
+        EXPECT_EQ(result.bank,
+                  Bank({Card({"Good?"}, {"a", "b", "c", "d"}, 1), Card({"Good?"}, {"a", "b", "c", "d"}, 1)}));
     }
 }
 
 TEST(InterchangeAiken, ReportsWhatTheSourceEndsWithout)
 {
-    EXPECT_EQ(Describe(ImportAiken("Q?\nA. a\nB. b\nC. c\nD. d\n").errors), "1: no \"ANSWER:\" line after the choices\n");
+    EXPECT_EQ(Describe(ImportAiken("Q?\nA. a\nB. b\nC. c\nD. d\n").errors),
+              "1: no \"ANSWER:\" line after the choices\n");
     EXPECT_EQ(Describe(ImportAiken("\nJust text.\n").errors),
               "2: question text without choices or an \"ANSWER:\" line\n");
     const ImportResult stray = ImportAiken("ANSWER: A\n");
@@ -431,21 +437,24 @@ TEST(InterchangeExport, WritesGift)
     const ExportResult result = ExportGift(bank);
     EXPECT_EQ(Describe(result.problems), "");
     EXPECT_EQ(result.referencesDropped, 0u);
-    EXPECT_EQ(result.text, "::Q1:: Which one?\\nPick \\{one\\}. {\n"
-                           "~Text\n"
-                           "=Caption\n"
-                           "~a \\= b\n"
-                           "~\\#1\n"
-                           "####The Caption\\: see \\\\help.\n"
-                           "}\n"
-                           "\n"
-                           "::Q2:: Café €? {\n"
-                           "~a\n"
-                           "~b\n"
-                           "~c\n"
-                           "=d\n"
-                           "####" + kNoReference + "\n"
-                           "}\n");
+    EXPECT_EQ(result.text,
+              "::Q1:: Which one?\\nPick \\{one\\}. {\n"
+              "~Text\n"
+              "=Caption\n"
+              "~a \\= b\n"
+              "~\\#1\n"
+              "####The Caption\\: see \\\\help.\n"
+              "}\n"
+              "\n"
+              "::Q2:: Café €? {\n"
+              "~a\n"
+              "~b\n"
+              "~c\n"
+              "=d\n"
+              "####"
+                  + kNoReference
+                  + "\n"
+                    "}\n");
 }
 
 TEST(InterchangeExport, WritesAiken)
@@ -457,9 +466,10 @@ TEST(InterchangeExport, WritesAiken)
     const ExportResult result = ExportAiken(bank);
     EXPECT_EQ(Describe(result.problems), "");
     EXPECT_EQ(result.referencesDropped, 1u);
-    EXPECT_EQ(result.text, "Which one?\nPick {one}.\nA. Text\nB. Caption\nC. a = b\nD. #1\nANSWER: B\n"
-                           "\n"
-                           "Café €?\nA. a\nB. b\nC. c\nD. d\nANSWER: D\n");
+    EXPECT_EQ(result.text,
+              "Which one?\nPick {one}.\nA. Text\nB. Caption\nC. a = b\nD. #1\nANSWER: B\n"
+              "\n"
+              "Café €?\nA. a\nB. b\nC. c\nD. d\nANSWER: D\n");
 }
 
 TEST(InterchangeExport, LeavesOutQuestionsTheFormatCannotCarry)
@@ -469,19 +479,19 @@ TEST(InterchangeExport, LeavesOutQuestionsTheFormatCannotCarry)
     StoredQuestion badCount = Card({"q"}, {"a", "b", "c", "d"}, 1);
     badCount.numLines = "2";
     const StoredBank bank = Bank({
-        Card({"fine"}, {"a", "b", "c", "d"}, 1),                           // 0
-        badNumber,                                                         // 1
-        badCount,                                                          // 2
-        Card({"q", ""}, {"a", "b", "c", "d"}, 1),                          // 3
-        Card({"q"}, {"a", "b ", "c", "d"}, 1),                             // 4
-        Card({"q"}, {"a", "b", "c", "line\nbreak"}, 1),                    // 5
-        Card({"\tq"}, {"a", "b", "c", "d"}, 1),                            // 6
-        Card({"q"}, {"a", "b", "c", "d"}, 1, " r"),                        // 7 GIFT only
-        Card({"q"}, {"a", "%50%b", "c", "d"}, 1),                          // 8 GIFT only
-        Card({"A. q"}, {"a", "b", "c", "d"}, 1),                           // 9 Aiken only
-        Card({"q", "ANSWER: A"}, {"a", "b", "c", "d"}, 1),                 // 10 Aiken only
-        Card({"q\x81"}, {"a", "b", "c", "d"}, 1),                          // 11
-        Card({"also fine"}, {"a", "b", "c", "d"}, 1),                      // 12
+        Card({"fine"}, {"a", "b", "c", "d"}, 1),  // 0
+        badNumber,  // 1
+        badCount,  // 2
+        Card({"q", ""}, {"a", "b", "c", "d"}, 1),  // 3
+        Card({"q"}, {"a", "b ", "c", "d"}, 1),  // 4
+        Card({"q"}, {"a", "b", "c", "line\nbreak"}, 1),  // 5
+        Card({"\tq"}, {"a", "b", "c", "d"}, 1),  // 6
+        Card({"q"}, {"a", "b", "c", "d"}, 1, " r"),  // 7 GIFT only
+        Card({"q"}, {"a", "%50%b", "c", "d"}, 1),  // 8 GIFT only
+        Card({"A. q"}, {"a", "b", "c", "d"}, 1),  // 9 Aiken only
+        Card({"q", "ANSWER: A"}, {"a", "b", "c", "d"}, 1),  // 10 Aiken only
+        Card({"q\x81"}, {"a", "b", "c", "d"}, 1),  // 11
+        Card({"also fine"}, {"a", "b", "c", "d"}, 1),  // 12
     });
     const std::string common = "1: AnsNum \"7\" is not a number from 1 to 4\n"
                                "2: NumLines \"2\" does not match its 1 question lines\n"
@@ -490,16 +500,19 @@ TEST(InterchangeExport, LeavesOutQuestionsTheFormatCannotCarry)
                                "5: answer 4 holds the control character U+000A\n"
                                "6: question line 1 begins or ends with a blank, which an import drops\n";
     const ExportResult gift = ExportGift(bank);
-    EXPECT_EQ(Describe(gift.problems), common
-                                           + "7: the reference begins or ends with a blank, which an import drops\n"
-                                             "8: answer 2 begins like an answer weight (\"%50%\")\n"
-                                             "11: question line 1 holds the control character U+0081\n");
+    EXPECT_EQ(Describe(gift.problems),
+              common
+                  + "7: the reference begins or ends with a blank, which an import drops\n"
+                    "8: answer 2 begins like an answer weight (\"%50%\")\n"
+                    "11: question line 1 holds the control character U+0081\n");
     const ExportResult aiken = ExportAiken(bank);
-    EXPECT_EQ(Describe(aiken.problems), common
-                                            + "9: question line 1 would be read as choice A\n"
-                                              "10: question line 2 would be read as the \"ANSWER:\" line\n"
-                                              "11: question line 1 holds the control character U+0081\n");
-    EXPECT_EQ(ImportGift(gift.text).bank, Bank({bank.questions[0], bank.questions[9], bank.questions[10], bank.questions[12]}));
+    EXPECT_EQ(Describe(aiken.problems),
+              common
+                  + "9: question line 1 would be read as choice A\n"
+                    "10: question line 2 would be read as the \"ANSWER:\" line\n"
+                    "11: question line 1 holds the control character U+0081\n");
+    EXPECT_EQ(ImportGift(gift.text).bank,
+              Bank({bank.questions[0], bank.questions[9], bank.questions[10], bank.questions[12]}));
     EXPECT_EQ(ImportAiken(aiken.text).bank.questions.size(), 4u);
 }
 
@@ -559,7 +572,8 @@ TEST(InterchangeRoundTrip, KeepsEveryAnswerPlaceAndNonCanonicalNumbersComeBackPl
 // character), a blank at an end or any byte at all.
 std::string RandomText(std::mt19937& random)
 {
-    static const std::string special = "{}=~#:\\[]%->/nT$ATEGORY.)\xE9\x80\xA0" "aA ";
+    static const std::string special = "{}=~#:\\[]%->/nT$ATEGORY.)\xE9\x80\xA0"
+                                       "aA ";
     static const std::string hazards = "\t\r\n\x81 ";
     std::uniform_int_distribution<int> length(0, 10);
     std::uniform_int_distribution<int> pick(0, 199);
@@ -569,8 +583,9 @@ std::string RandomText(std::mt19937& random)
     std::string text = "x";
     for (int i = length(random); i > 0; --i) {
         const int kind = pick(random);
-        text += kind < 2 ? hazards[hazardIndex(random)] : kind < 4 ? static_cast<char>(anyByte(random))
-                                                                   : special[specialIndex(random)];
+        text += kind < 2 ? hazards[hazardIndex(random)]
+            : kind < 4   ? static_cast<char>(anyByte(random))
+                         : special[specialIndex(random)];
     }
     std::shuffle(text.begin(), text.end(), random);
     return pick(random) < 2 ? std::string() : text;
@@ -623,8 +638,8 @@ TEST(InterchangeRoundTrip, HoldsForRandomQuestions)
 TEST(InterchangeRoundTrip, AnyBytesImportWithoutHarm)
 {
     std::mt19937 random(7);
-    std::vector<std::string> sources = {std::string(kGiftSample),
-                                        ExportGift(TrickyBank()).text, ExportAiken(TrickyBank()).text};
+    std::vector<std::string> sources = {std::string(kGiftSample), ExportGift(TrickyBank()).text,
+                                        ExportAiken(TrickyBank()).text};
     std::uniform_int_distribution<int> anyByte(0, 255);
     for (int i = 0; i < 200; ++i) {
         std::string noise;
@@ -721,22 +736,25 @@ TEST_F(ImportToolTest, WritesTheDataFileAndExitsWith0WhenEverythingIsImported)
 
 TEST_F(ImportToolTest, ReportsSkippedQuestionsWritesTheOthersAndExitsWith1)
 {
-    write("mixed.gift", "// two good, two skipped\n"     // 1
-                        "Good? {=a ~b ~c ~d}\n"           // 2
-                        "\n"                              // 3
-                        "Which → one? {=a ~b ~c ~d}\n"    // 4
-                        "\n"                              // 5
-                        "True? {T}\n"                     // 6
-                        "\n"                              // 7
-                        "Also good? {~a =b ~c ~d}\n");    // 8
+    write("mixed.gift",
+          "// two good, two skipped\n"  // 1
+          "Good? {=a ~b ~c ~d}\n"  // 2
+          "\n"  // 3
+          "Which → one? {=a ~b ~c ~d}\n"  // 4
+          "\n"  // 5
+          "True? {T}\n"  // 6
+          "\n"  // 7
+          "Also good? {~a =b ~c ~d}\n");  // 8
     write("mixed.drv", "old contents");
     const ToolRun result = run({"import", "--format", "gift", "mixed.gift", "-o", "mixed.drv"});
     EXPECT_EQ(result.status, 1);
-    EXPECT_EQ(result.err, "mixed.gift:4: character U+2192 \"→\" is not in windows-1252\n"
-                          "mixed.gift:6: a true/false question is not supported\n"
-                          "quizdeck-bank: mixed.gift: 2 questions imported, 2 skipped\n");
-    EXPECT_EQ(read("mixed.drv"), WriteDataFile(Bank({Card({"Good?"}, {"a", "b", "c", "d"}, 1),
-                                                     Card({"Also good?"}, {"a", "b", "c", "d"}, 2)})));
+    EXPECT_EQ(result.err,
+              "mixed.gift:4: character U+2192 \"→\" is not in windows-1252\n"
+              "mixed.gift:6: a true/false question is not supported\n"
+              "quizdeck-bank: mixed.gift: 2 questions imported, 2 skipped\n");
+    EXPECT_EQ(
+        read("mixed.drv"),
+        WriteDataFile(Bank({Card({"Good?"}, {"a", "b", "c", "d"}, 1), Card({"Also good?"}, {"a", "b", "c", "d"}, 2)})));
 }
 
 TEST_F(ImportToolTest, WritesNothingWhenNoQuestionCanBeImported)
@@ -745,8 +763,9 @@ TEST_F(ImportToolTest, WritesNothingWhenNoQuestionCanBeImported)
     write("old.drv", "old contents");
     const ToolRun missing = run({"import", "--format", "aiken", "none.txt", "-o", "new.drv"});
     EXPECT_EQ(missing.status, 1);
-    EXPECT_EQ(missing.err, "none.txt:1: 3 choices; a card holds exactly four\n"
-                           "quizdeck-bank: none.txt: no question could be imported; new.drv is not written\n");
+    EXPECT_EQ(missing.err,
+              "none.txt:1: 3 choices; a card holds exactly four\n"
+              "quizdeck-bank: none.txt: no question could be imported; new.drv is not written\n");
     EXPECT_FALSE(exists("new.drv"));
     EXPECT_EQ(run({"import", "--format", "aiken", "none.txt", "-o", "old.drv"}).status, 1);
     EXPECT_EQ(read("old.drv"), "old contents");
@@ -819,23 +838,26 @@ TEST_F(ExportToolTest, SaysNothingAboutReferencesWhenNoneIsLost)
 
 TEST_F(ExportToolTest, NamesTheLineOfEveryQuestionItLeavesOutAndExitsWith1)
 {
-    write("section.drv", WriteDataFile(Bank({
-                             Card({"fine"}, {"a", "b", "c", "d"}, 1),        // lines 1 to 8
-                             Card({"q", "r"}, {"a", "b ", "c", "d"}, 1),    // lines 9 to 17
-                             Card({"A. q"}, {"a", "b", "c", "d"}, 1),        // lines 18 to 25
-                         })));
+    write("section.drv",
+          WriteDataFile(Bank({
+              Card({"fine"}, {"a", "b", "c", "d"}, 1),  // lines 1 to 8
+              Card({"q", "r"}, {"a", "b ", "c", "d"}, 1),  // lines 9 to 17
+              Card({"A. q"}, {"a", "b", "c", "d"}, 1),  // lines 18 to 25
+          })));
     const ToolRun gift = run({"export", "--format", "gift", "section.drv"});
     EXPECT_EQ(gift.status, 1);
-    EXPECT_EQ(gift.err, "section.drv:9: question 2 cannot be written in GIFT: answer 2 begins or ends with a "
-                        "blank, which an import drops\n");
+    EXPECT_EQ(gift.err,
+              "section.drv:9: question 2 cannot be written in GIFT: answer 2 begins or ends with a "
+              "blank, which an import drops\n");
     EXPECT_EQ(gift.out.find("::Q2::"), std::string::npos);
     EXPECT_NE(gift.out.find("::Q3:: A. q {"), std::string::npos);
     const ToolRun aiken = run({"export", "--format", "aiken", "section.drv"});
     EXPECT_EQ(aiken.status, 1);
-    EXPECT_EQ(aiken.err, "section.drv:9: question 2 cannot be written in Aiken: answer 2 begins or ends with a "
-                         "blank, which an import drops\n"
-                         "section.drv:18: question 3 cannot be written in Aiken: question line 1 would be read as "
-                         "choice A\n");
+    EXPECT_EQ(aiken.err,
+              "section.drv:9: question 2 cannot be written in Aiken: answer 2 begins or ends with a "
+              "blank, which an import drops\n"
+              "section.drv:18: question 3 cannot be written in Aiken: question line 1 would be read as "
+              "choice A\n");
     EXPECT_EQ(aiken.out, "fine\nA. a\nB. b\nC. c\nD. d\nANSWER: A\n");
 }
 
@@ -845,8 +867,9 @@ TEST_F(ExportToolTest, ReportsTheProblemsOfTheDataFileAsCheckDoes)
     const ToolRun result = run({"export", "--format", "gift", "bad.drv"});
     EXPECT_EQ(result.status, 1);
     EXPECT_EQ(result.out, "");
-    EXPECT_EQ(result.err, "bad.drv:6: AnsNum \"7\" is not a number from 1 to 4\n"
-                          "bad.drv:1: question 1 cannot be written in GIFT: AnsNum \"7\" is not a number from 1 to 4\n");
+    EXPECT_EQ(result.err,
+              "bad.drv:6: AnsNum \"7\" is not a number from 1 to 4\n"
+              "bad.drv:1: question 1 cannot be written in GIFT: AnsNum \"7\" is not a number from 1 to 4\n");
     EXPECT_EQ(run({"export", "--format", "gift", "missing.drv"}).status, 2);
 }
 
@@ -861,7 +884,8 @@ TEST_F(InterchangeToolTest, ImportedBanksExportAndImportAgainUnchanged)
         write("again.txt", exported.out);
         const ToolRun imported = run({"import", "--format", format, "again.txt", "-o", "again.drv"});
         ASSERT_EQ(imported.status, 0) << imported.err;
-        const InterchangeFormat which = std::string(format) == "gift" ? InterchangeFormat::Gift : InterchangeFormat::Aiken;
+        const InterchangeFormat which =
+            std::string(format) == "gift" ? InterchangeFormat::Gift : InterchangeFormat::Aiken;
         EXPECT_EQ(read("again.drv"), WriteDataFile(AsImported(GiftSampleBank(), which)));
     }
 }

@@ -19,7 +19,7 @@
 namespace qd::test {
 namespace {
 
-class MainWindowTest : public WindowTest {};
+class MainWindowTest : public WindowTest { };
 
 TEST_F(MainWindowTest, StartsWithOnlyExitEnabledAndNoSection)
 {
@@ -28,9 +28,9 @@ TEST_F(MainWindowTest, StartsWithOnlyExitEnabledAndNoSection)
     EXPECT_EQ(form.lblQuestNum->caption(), "Please select a section.");
     EXPECT_EQ(form.lblQuestion->caption(), "");
     EXPECT_TRUE(form.cmdExit->isEnabled());
-    for (QWidget* disabled : {static_cast<QWidget*>(form.cmdOK), static_cast<QWidget*>(form.cmdNext),
-                              static_cast<QWidget*>(form.cmdPrev), static_cast<QWidget*>(form.cmdPrintTopic),
-                              static_cast<QWidget*>(form.frmQuest)})
+    for (QWidget* disabled :
+         {static_cast<QWidget*>(form.cmdOK), static_cast<QWidget*>(form.cmdNext), static_cast<QWidget*>(form.cmdPrev),
+          static_cast<QWidget*>(form.cmdPrintTopic), static_cast<QWidget*>(form.frmQuest)})
         EXPECT_FALSE(disabled->isEnabled()) << disabled->metaObject()->className();
     for (const OptionButton* option : form.optAns) {
         EXPECT_FALSE(option->isEnabled());
@@ -91,13 +91,13 @@ TEST_F(MainWindowTest, TabGoesFromExitThroughTheButtonsToTheAnswersAndOk)
                             static_cast<QWidget*>(form.cmdPrintTopic), static_cast<QWidget*>(form.cmdOK)})
         button->setEnabled(true);
     form.cmdExit->setFocus();
-    std::vector<QWidget*> visited{QApplication::focusWidget()};
+    std::vector<QWidget*> visited {QApplication::focusWidget()};
     for (int i = 0; i < 6; ++i) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         visited.push_back(QApplication::focusWidget());
     }
-    const std::vector<QWidget*> expected{form.cmdExit, form.cmdNext,   form.cmdPrev, form.cmdPrintTopic,
-                                         form.optAns[0], form.cmdOK, form.cmdExit};
+    const std::vector<QWidget*> expected {form.cmdExit,   form.cmdNext, form.cmdPrev, form.cmdPrintTopic,
+                                          form.optAns[0], form.cmdOK,   form.cmdExit};
     EXPECT_EQ(visited, expected);
 }
 

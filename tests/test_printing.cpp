@@ -3,8 +3,8 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QProcess>
-#include <QStandardPaths>
 #include <QPushButton>
+#include <QStandardPaths>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -20,7 +20,7 @@ namespace {
 // Hands out a PDF printer, or nothing as if the dialog was cancelled.
 class PdfPrinterChooser final : public PrinterChooser {
 public:
-    explicit PdfPrinterChooser(QString path) : path_(std::move(path)) {}
+    explicit PdfPrinterChooser(QString path) : path_(std::move(path)) { }
     std::unique_ptr<QPrinter> choose(QWidget*) override
     {
         ++asked;
@@ -58,8 +58,9 @@ protected:
         auto chooserSeam = std::make_unique<PdfPrinterChooser>(pdf);
         chooser = chooserSeam.get();
         TheProgram().setPrinterChooser(std::move(chooserSeam));
-        writeSection(1, Card({"Which property sets the caption?"}, {"Text", "Caption", "Title", "Name & more"}, "2",
-                             "The Caption property."));
+        writeSection(1,
+                     Card({"Which property sets the caption?"}, {"Text", "Caption", "Title", "Name & more"}, "2",
+                          "The Caption property."));
     }
     void answerFirstQuestion(frmMain& form)
     {
@@ -81,9 +82,9 @@ TEST_F(PrintingTest, PrintQuestionPrintsTheQuestionItsFeedbackAndTheChosenAnswer
     QTest::mouseClick(form.cmdPrintTopic, Qt::LeftButton);
     ASSERT_TRUE(QFile::exists(pdf));
     const QString text = PdfText(pdf);
-    for (const char* expected : {"Quizdeck", "Question Number: 1 from the section Visual Basic Data Types",
-                                 "Which property sets the caption?", "Your answer was incorrect.",
-                                 "ANSWER: Caption", "The Caption property.", "( ) Text", "(X) Name & more"})
+    for (const char* expected :
+         {"Quizdeck", "Question Number: 1 from the section Visual Basic Data Types", "Which property sets the caption?",
+          "Your answer was incorrect.", "ANSWER: Caption", "The Caption property.", "( ) Text", "(X) Name & more"})
         EXPECT_TRUE(text.contains(QLatin1String(expected))) << expected << "\n" << text.toStdString();
     EXPECT_TRUE(log->entries.empty());
 }
@@ -107,7 +108,7 @@ TEST_F(PrintingTest, APrinterThatCannotStartIsLogged)
     const QString unwritable = QStringLiteral("/proc/no-such-folder/question.pdf");
     TheProgram().setPrinterChooser(std::make_unique<PdfPrinterChooser>(unwritable));
     QTest::mouseClick(form.cmdPrintTopic, Qt::LeftButton);
-    EXPECT_EQ(log->entries, (std::vector<LogEntry>{{482, "3704"}}));
+    EXPECT_EQ(log->entries, (std::vector<LogEntry> {{482, "3704"}}));
 }
 
 TEST_F(PrintingTest, TheRealPrintDialogCancelledPrintsNothing)

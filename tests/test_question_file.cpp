@@ -8,8 +8,8 @@
 #include <QTimer>
 #include <algorithm>
 #include <cstdio>
-#include <tuple>
 #include <gtest/gtest.h>
+#include <tuple>
 
 #include "bank/Descrambler.h"
 #include "bank/QuestionFile.h"
@@ -22,7 +22,7 @@ namespace {
 std::vector<std::string> Record(const std::vector<std::string>& question, const std::string& correct = "2",
                                 const std::string& tag = "")
 {
-    std::vector<std::string> lines{std::to_string(question.size())};
+    std::vector<std::string> lines {std::to_string(question.size())};
     lines.insert(lines.end(), question.begin(), question.end());
     for (const char* answer : {"Text", "Caption", "Title", "Name"})
         lines.push_back(answer + tag);
@@ -57,8 +57,8 @@ protected:
 
 TEST_F(QuestionFileTest, ReadsTheWorkedExample)
 {
-    load(ScrambledFile(Record({"Which property sets the text in a window's title bar?",
-                               "Pick one of the four answers."}, "2", "")));
+    load(ScrambledFile(
+        Record({"Which property sets the text in a window's title bar?", "Pick one of the four answers."}, "2", "")));
     ASSERT_EQ(QuestionCount(), 1);
     ASSERT_EQ(QuestionTable().size(), 2u);
     const QuestionRecord& record = QuestionTable()[0];
@@ -71,7 +71,7 @@ TEST_F(QuestionFileTest, ReadsTheWorkedExample)
     EXPECT_EQ(record.Answer4, "Name");
     EXPECT_EQ(record.AnsNum, "2");
     EXPECT_EQ(record.Ref, "Reference");
-    EXPECT_EQ(QuestionTable()[1], QuestionRecord{});
+    EXPECT_EQ(QuestionTable()[1], QuestionRecord {});
     EXPECT_TRUE(log->entries.empty());
     EXPECT_EQ(MousePointer(), kDefaultPointer);
 }
@@ -122,7 +122,7 @@ TEST_F(QuestionFileTest, EndOfFileRules)
         EXPECT_EQ(QuestionCount(), c.count) << c.name;
         EXPECT_EQ(QuestionTable().size(), c.tableSize) << c.name;
         for (std::size_t i = static_cast<std::size_t>(c.count); i < QuestionTable().size(); ++i)
-            EXPECT_EQ(QuestionTable()[i], QuestionRecord{}) << c.name;
+            EXPECT_EQ(QuestionTable()[i], QuestionRecord {}) << c.name;
     }
     EXPECT_TRUE(log->entries.empty());
 }
@@ -135,7 +135,7 @@ TEST_F(QuestionFileTest, ANewLoadReplacesEverything)
     ASSERT_EQ(QuestionCount(), 1);
     ASSERT_EQ(QuestionTable().size(), 2u);
     EXPECT_EQ(QuestionTable()[0].Answer1, "Text4");
-    EXPECT_EQ(QuestionTable()[1], QuestionRecord{});
+    EXPECT_EQ(QuestionTable()[1], QuestionRecord {});
 }
 
 TEST_F(QuestionFileTest, ARecordCutShortKeepsItsMissingFieldsEmptyAndCounts)
@@ -149,7 +149,7 @@ TEST_F(QuestionFileTest, ARecordCutShortKeepsItsMissingFieldsEmptyAndCounts)
     EXPECT_EQ(cut.Answer1, "Text");
     EXPECT_EQ(cut.Answer2, "");
     EXPECT_EQ(cut.Ref, "");
-    EXPECT_EQ(log->entries, std::vector<LogEntry>(5, LogEntry{62, "3406"}));
+    EXPECT_EQ(log->entries, std::vector<LogEntry>(5, LogEntry {62, "3406"}));
 }
 
 TEST_F(QuestionFileTest, ABadLineCountIsReadAsZeroAndReadingGoesOn)
@@ -199,7 +199,7 @@ TEST_F(QuestionFileTest, KeepsTheFirst32767RecordsAndLogsOverflowOnce)
     EXPECT_EQ(QuestionCount(), 32767);
     EXPECT_EQ(QuestionTable()[32766].Answer2, "Caption");
     for (std::size_t i = 32767; i < QuestionTable().size(); ++i)
-        EXPECT_EQ(QuestionTable()[i], QuestionRecord{});
+        EXPECT_EQ(QuestionTable()[i], QuestionRecord {});
     EXPECT_EQ(log->entries, logged({{6, "3406"}}));
 }
 
@@ -210,7 +210,10 @@ TEST_F(QuestionFileTest, ObserverSeesEveryLineAndWhereReadingStopped)
         {
             read.emplace_back(line, role, std::string(plain));
         }
-        void failed(int line, LineRole role, std::int16_t number) override { failures.emplace_back(line, role, number); }
+        void failed(int line, LineRole role, std::int16_t number) override
+        {
+            failures.emplace_back(line, role, number);
+        }
         void stopped(int line) override { stop = line; }
         std::vector<std::tuple<int, LineRole, std::string>> read;
         std::vector<std::tuple<int, LineRole, int>> failures;
@@ -229,7 +232,7 @@ TEST_F(QuestionFileTest, ObserverSeesEveryLineAndWhereReadingStopped)
     writeFile("cut.drv", ScrambledFile(lines));
     Seen cut;
     LoadQuestionFile("cut.drv", &cut);
-    EXPECT_EQ(cut.failures, (std::vector<std::tuple<int, LineRole, int>>{{8, LineRole::Ref, 62}}));
+    EXPECT_EQ(cut.failures, (std::vector<std::tuple<int, LineRole, int>> {{8, LineRole::Ref, 62}}));
     EXPECT_EQ(cut.stop, 0);
 }
 
@@ -255,7 +258,7 @@ TEST_F(QuestionFileTest, AMissingFileShowsTheMessageLogsAndEndsTheProgram)
     EXPECT_EQ(boxes->shown()[0].icon, MsgIcon::None);
     EXPECT_EQ(boxes->shown()[0].title, "Quizdeck");
     EXPECT_EQ(log->entries, logged({{53, "3405"}}));
-    EXPECT_EQ(ender->statuses, std::vector<int>{kExitMissingFiles});
+    EXPECT_EQ(ender->statuses, std::vector<int> {kExitMissingFiles});
 }
 
 }  // namespace
@@ -280,8 +283,9 @@ TEST(QuestionFileDeathTest, AMissingFileEndsTheProcessAfterTheMessageIsAnswered)
         LoadQuestionFile("absent.drv");
         std::fprintf(stderr, "still running\n");
     };
-    EXPECT_EXIT(run(), ::testing::ExitedWithCode(kExitMissingFiles),
-                "box: Files required to run the program are missing or corrupt\\. Please reinstall the application\\.\n$");
+    EXPECT_EXIT(
+        run(), ::testing::ExitedWithCode(kExitMissingFiles),
+        "box: Files required to run the program are missing or corrupt\\. Please reinstall the application\\.\n$");
 }
 
 }  // namespace

@@ -20,13 +20,12 @@ namespace {
 
 using test::ScrambledFile;
 
-constexpr std::string_view kOneQuestion =
-    "question: Which property sets the caption?\n"
-    "wrong: Text\n"
-    "right: Caption\n"
-    "wrong: Title\n"
-    "wrong: Name\n"
-    "reference: The Caption property.\n";
+constexpr std::string_view kOneQuestion = "question: Which property sets the caption?\n"
+                                          "wrong: Text\n"
+                                          "right: Caption\n"
+                                          "wrong: Title\n"
+                                          "wrong: Name\n"
+                                          "reference: The Caption property.\n";
 
 const std::vector<std::string> kOneQuestionLines = {
     "1", "Which property sets the caption?", "Text", "Caption", "Title", "Name", "2", "The Caption property.",
@@ -88,17 +87,20 @@ TEST(PackSource, IgnoresCommentsBlankLinesIndentationTrailingBlanksAndByteOrderM
 
 TEST(PackSource, CountsQuestionLinesAndPlacesTheRightAnswer)
 {
-    const PackResult packed = PackSource("question: First line?\nquestion: Second line.\nwrong: a\nwrong: b\nwrong: c\n"
-                                         "right: d\nreference: r\n\nright: A\nwrong: B\nwrong: C\nwrong: D\nreference: R\n");
+    const PackResult packed =
+        PackSource("question: First line?\nquestion: Second line.\nwrong: a\nwrong: b\nwrong: c\n"
+                   "right: d\nreference: r\n\nright: A\nwrong: B\nwrong: C\nwrong: D\nreference: R\n");
     ASSERT_TRUE(packed.errors.empty()) << Describe(packed.errors);
-    EXPECT_EQ(packed.bytes, ScrambledFile({"2", "First line?", "Second line.", "a", "b", "c", "d", "4", "r",  //
-                                           "0", "A", "B", "C", "D", "1", "R"}));
+    EXPECT_EQ(packed.bytes,
+              ScrambledFile({"2", "First line?", "Second line.", "a", "b", "c", "d", "4", "r",  //
+                             "0", "A", "B", "C", "D", "1", "R"}));
 }
 
 TEST(PackSource, KeepsTheStoredTextOfLinesAndAnswerNumber)
 {
-    const PackResult packed = PackSource("lines:  2\nquestion: q1\nquestion: q2\nwrong: a\nright: b\nwrong: c\nwrong: d\n"
-                                         "answer-number: 02\\x20\nreference: r\n");
+    const PackResult packed =
+        PackSource("lines:  2\nquestion: q1\nquestion: q2\nwrong: a\nright: b\nwrong: c\nwrong: d\n"
+                   "answer-number: 02\\x20\nreference: r\n");
     ASSERT_TRUE(packed.errors.empty()) << Describe(packed.errors);
     EXPECT_EQ(packed.bytes, ScrambledFile({" 2", "q1", "q2", "a", "b", "c", "d", "02 ", "r"}));
 }
@@ -107,7 +109,8 @@ TEST(PackSource, WritesTheEndLineUnscrambled)
 {
     const std::string questions(kOneQuestion);
     EXPECT_EQ(PackSource(questions + "end:\n").bytes, ScrambledFile(kOneQuestionLines) + "\r\n");
-    EXPECT_EQ(PackSource(questions + "\n# the end\nend:  \\x20\n\n").bytes, ScrambledFile(kOneQuestionLines) + "  \r\n");
+    EXPECT_EQ(PackSource(questions + "\n# the end\nend:  \\x20\n\n").bytes,
+              ScrambledFile(kOneQuestionLines) + "  \r\n");
     EXPECT_EQ(PackSource("end:\n").bytes, "\r\n");
 }
 
@@ -120,12 +123,11 @@ TEST(PackSource, EmptySourceGivesAnEmptyFile)
 
 TEST(PackSource, EscapesGiveExactBytes)
 {
-    const ParsedSource parsed = ParseSource(
-        "right: a\\\\b\\x00\\x01\\x0D\\x0a\\x1A\\xfF\\x20\n"
-        "wrong: \\x20 leading and trailing \\x20\n"
-        "wrong: \ttab\n"
-        "wrong: x\\\\\n"
-        "reference: \\\\x41 is not an escape\n");
+    const ParsedSource parsed = ParseSource("right: a\\\\b\\x00\\x01\\x0D\\x0a\\x1A\\xfF\\x20\n"
+                                            "wrong: \\x20 leading and trailing \\x20\n"
+                                            "wrong: \ttab\n"
+                                            "wrong: x\\\\\n"
+                                            "reference: \\\\x41 is not an escape\n");
     ASSERT_TRUE(parsed.errors.empty()) << Describe(parsed.errors);
     ASSERT_EQ(parsed.bank.questions.size(), 1u);
     const StoredQuestion& question = parsed.bank.questions.front();
@@ -138,17 +140,16 @@ TEST(PackSource, EscapesGiveExactBytes)
 
 TEST(PackSource, StoresWindows1252CharactersAsTheirBytes)
 {
-    const ParsedSource parsed = ParseSource(
-        "right: €‚ƒ„…†‡ˆ‰Š‹ŒŽ‘’“”•–—˜™š›œžŸ\n"
-        "wrong: é ÿ ¡ ×\n"
-        "wrong: \\x81\\x8D\\x8F\\x90\\x9D\n"
-        "wrong: plain\n"
-        "reference: r\n");
+    const ParsedSource parsed = ParseSource("right: €‚ƒ„…†‡ˆ‰Š‹ŒŽ‘’“”•–—˜™š›œžŸ\n"
+                                            "wrong: é ÿ ¡ ×\n"
+                                            "wrong: \\x81\\x8D\\x8F\\x90\\x9D\n"
+                                            "wrong: plain\n"
+                                            "reference: r\n");
     ASSERT_TRUE(parsed.errors.empty()) << Describe(parsed.errors);
     const StoredQuestion& question = parsed.bank.questions.front();
-    EXPECT_EQ(question.answers[0], Bytes({0x80, 0x82, 0x83, 0x84, 0x85, 0x86, 0x87, 0x88, 0x89, 0x8A, 0x8B, 0x8C,
-                                          0x8E, 0x91, 0x92, 0x93, 0x94, 0x95, 0x96, 0x97, 0x98, 0x99, 0x9A, 0x9B,
-                                          0x9C, 0x9E, 0x9F}));
+    EXPECT_EQ(question.answers[0],
+              Bytes({0x80, 0x82, 0x83, 0x84, 0x85, 0x86, 0x87, 0x88, 0x89, 0x8A, 0x8B, 0x8C, 0x8E, 0x91,
+                     0x92, 0x93, 0x94, 0x95, 0x96, 0x97, 0x98, 0x99, 0x9A, 0x9B, 0x9C, 0x9E, 0x9F}));
     EXPECT_EQ(question.answers[1], Bytes({0xE9, ' ', 0xFF, ' ', 0xA1, ' ', 0xD7}));
     EXPECT_EQ(question.answers[2], Bytes({0x81, 0x8D, 0x8F, 0x90, 0x9D}));
 }
@@ -174,7 +175,7 @@ std::string Around(const std::string& line)
     return "question: q\n" + line + "\nwrong: b\nwrong: c\nwrong: d\nreference: r\n";
 }
 
-class PackSourceMistake : public ::testing::TestWithParam<SourceMistake> {};
+class PackSourceMistake : public ::testing::TestWithParam<SourceMistake> { };
 
 TEST_P(PackSourceMistake, IsReportedOnItsLineAndNothingIsWritten)
 {
@@ -192,57 +193,59 @@ TEST_P(PackSourceMistake, IsReportedOnItsLineAndNothingIsWritten)
 INSTANTIATE_TEST_SUITE_P(
     Structure, PackSourceMistake,
     ::testing::Values(
-        SourceMistake{"MissingAnswer", "question: q\nright: a\nwrong: b\nwrong: c\nreference: r\n", 5,
-                      "four answers expected, found 3"},
-        SourceMistake{"FifthAnswer", Around("right: a\nwrong: e"), 7, "four answers expected, found 5"},
-        SourceMistake{"TwoRightAnswers", "question: q\nright: a\nwrong: b\nright: c\nwrong: d\nreference: r\n", 4,
-                      "a second \"right:\""},
-        SourceMistake{"NoRightAnswer", Around("wrong: a"), 6, "no \"right:\" answer"},
-        SourceMistake{"QuestionAfterAnswers", "right: a\nquestion: q\nwrong: b\nwrong: c\nwrong: d\nreference: r\n", 2,
-                      "after the answers"},
-        SourceMistake{"NoReference", "# q\nquestion: q\nright: a\nwrong: b\nwrong: c\nwrong: d\n", 2,
-                      "without a \"reference:\""},
-        SourceMistake{"EmptyAnswer", Around("right:"), 2, "has no text"},
-        SourceMistake{"EmptyQuestionLine", "question:   \nright: a\nwrong: b\nwrong: c\nwrong: d\nreference: r\n", 1,
-                      "has no text"},
-        SourceMistake{"EmptyReference", "right: a\nwrong: b\nwrong: c\nwrong: d\nreference:\n", 5, "has no text"},
-        SourceMistake{"LinesDisagree", "lines: 2\n" + Around("right: a"), 1, "\"lines:\" 2 but the question has 1"},
-        SourceMistake{"LinesNotANumber", "lines: two\n" + Around("right: a"), 1, "is not a number from 0 to 255"},
-        SourceMistake{"LinesOutOfRange", "lines: 256\n" + Around("right: a"), 1, "is not a number from 0 to 255"},
-        SourceMistake{"SecondLines", "lines: 1\nlines: 1\n" + Around("right: a"), 2, "a second \"lines:\""},
-        SourceMistake{"AnswerNumberDisagrees", Around("right: a\nanswer-number: 3"), 3,
-                      "\"answer-number:\" 3 but the \"right:\" answer is number 1"},
-        SourceMistake{"AnswerNumberOutOfRange", Around("right: a\nanswer-number: 5"), 3, "is not a number from 1 to 4"},
-        SourceMistake{"AnswerNumberNotANumber", Around("right: a\nanswer-number: one"), 3,
-                      "is not a number from 1 to 4"},
-        SourceMistake{"EndInsideQuestion", "question: q\nend:\nright: a\nwrong: b\nwrong: c\nwrong: d\nreference: r\n",
-                      2, "\"end:\" inside a question"},
-        SourceMistake{"QuestionAfterEnd", "end:\n\n" + Around("right: a"), 3, "may follow \"end:\" (line 1)"},
-        SourceMistake{"SecondEnd", "end:\nend:\n", 2, "a second \"end:\""},
-        SourceMistake{"EndWithText", "end: x\n", 1, "\"end:\" may hold blanks only"}));
+        SourceMistake {"MissingAnswer", "question: q\nright: a\nwrong: b\nwrong: c\nreference: r\n", 5,
+                       "four answers expected, found 3"},
+        SourceMistake {"FifthAnswer", Around("right: a\nwrong: e"), 7, "four answers expected, found 5"},
+        SourceMistake {"TwoRightAnswers", "question: q\nright: a\nwrong: b\nright: c\nwrong: d\nreference: r\n", 4,
+                       "a second \"right:\""},
+        SourceMistake {"NoRightAnswer", Around("wrong: a"), 6, "no \"right:\" answer"},
+        SourceMistake {"QuestionAfterAnswers", "right: a\nquestion: q\nwrong: b\nwrong: c\nwrong: d\nreference: r\n", 2,
+                       "after the answers"},
+        SourceMistake {"NoReference", "# q\nquestion: q\nright: a\nwrong: b\nwrong: c\nwrong: d\n", 2,
+                       "without a \"reference:\""},
+        SourceMistake {"EmptyAnswer", Around("right:"), 2, "has no text"},
+        SourceMistake {"EmptyQuestionLine", "question:   \nright: a\nwrong: b\nwrong: c\nwrong: d\nreference: r\n", 1,
+                       "has no text"},
+        SourceMistake {"EmptyReference", "right: a\nwrong: b\nwrong: c\nwrong: d\nreference:\n", 5, "has no text"},
+        SourceMistake {"LinesDisagree", "lines: 2\n" + Around("right: a"), 1, "\"lines:\" 2 but the question has 1"},
+        SourceMistake {"LinesNotANumber", "lines: two\n" + Around("right: a"), 1, "is not a number from 0 to 255"},
+        SourceMistake {"LinesOutOfRange", "lines: 256\n" + Around("right: a"), 1, "is not a number from 0 to 255"},
+        SourceMistake {"SecondLines", "lines: 1\nlines: 1\n" + Around("right: a"), 2, "a second \"lines:\""},
+        SourceMistake {"AnswerNumberDisagrees", Around("right: a\nanswer-number: 3"), 3,
+                       "\"answer-number:\" 3 but the \"right:\" answer is number 1"},
+        SourceMistake {"AnswerNumberOutOfRange", Around("right: a\nanswer-number: 5"), 3,
+                       "is not a number from 1 to 4"},
+        SourceMistake {"AnswerNumberNotANumber", Around("right: a\nanswer-number: one"), 3,
+                       "is not a number from 1 to 4"},
+        SourceMistake {"EndInsideQuestion", "question: q\nend:\nright: a\nwrong: b\nwrong: c\nwrong: d\nreference: r\n",
+                       2, "\"end:\" inside a question"},
+        SourceMistake {"QuestionAfterEnd", "end:\n\n" + Around("right: a"), 3, "may follow \"end:\" (line 1)"},
+        SourceMistake {"SecondEnd", "end:\nend:\n", 2, "a second \"end:\""},
+        SourceMistake {"EndWithText", "end: x\n", 1, "\"end:\" may hold blanks only"}));
 
 INSTANTIATE_TEST_SUITE_P(
     Lines, PackSourceMistake,
     ::testing::Values(
-        SourceMistake{"UnknownKeyword", Around("answer: a"), 2, "unknown keyword \"answer\""},
-        SourceMistake{"KeywordsAreLowerCase", Around("Right: a"), 2, "unknown keyword \"Right\""},
-        SourceMistake{"NoKeyword", Around("Caption"), 2, "expected \"keyword: value\""},
-        SourceMistake{"NoBlankAfterColon", Around("right:a"), 2, "a blank must follow \"right:\""},
-        SourceMistake{"UnknownEscape", Around("right: C:\\Windows"), 2, "unknown escape \"\\W\""},
-        SourceMistake{"ShortHexEscape", Around("right: \\x4"), 2, "\"\\x\" needs two hexadecimal digits"},
-        SourceMistake{"NonHexEscape", Around("right: \\xG0"), 2, "\"\\x\" needs two hexadecimal digits"},
-        SourceMistake{"BackslashAtEnd", Around("right: a\\"), 2, "a backslash ends the value"},
-        SourceMistake{"Arrow", Around("right: Tools → Menu Editor"), 2, "U+2192 \"→\" is not in windows-1252"},
-        SourceMistake{"CharacterOutsideTheBasicPlane", Around("right: \xF0\x9F\x98\x80"), 2,
-                      "U+1F600 \"\xF0\x9F\x98\x80\" is not in windows-1252"},
-        SourceMistake{"InvalidUtf8", Around("right: \xC3\x28"), 2, "not valid UTF-8"},
-        SourceMistake{"OverlongUtf8", Around("right: \xC0\xAF"), 2, "not valid UTF-8"},
-        SourceMistake{"EncodedSurrogate", Around("right: \xED\xA0\x80"), 2, "not valid UTF-8"},
-        SourceMistake{"TruncatedUtf8", Around("right: \xE2\x86"), 2, "not valid UTF-8"},
-        SourceMistake{"ControlCharacter", Around("right: bell\x07"), 2, "control character U+0007; write it as \"\\x07\""},
-        SourceMistake{"LoneCarriageReturn", Around("right: a\rb"), 2, "control character U+000D"},
-        SourceMistake{"C1ControlCharacter", Around("right: \xC2\x81"), 2, "control character U+0081"},
-        SourceMistake{"ByteOrderMarkInside", Around("right: \xEF\xBB\xBFx"), 2, "U+FEFF"}));
+        SourceMistake {"UnknownKeyword", Around("answer: a"), 2, "unknown keyword \"answer\""},
+        SourceMistake {"KeywordsAreLowerCase", Around("Right: a"), 2, "unknown keyword \"Right\""},
+        SourceMistake {"NoKeyword", Around("Caption"), 2, "expected \"keyword: value\""},
+        SourceMistake {"NoBlankAfterColon", Around("right:a"), 2, "a blank must follow \"right:\""},
+        SourceMistake {"UnknownEscape", Around("right: C:\\Windows"), 2, "unknown escape \"\\W\""},
+        SourceMistake {"ShortHexEscape", Around("right: \\x4"), 2, "\"\\x\" needs two hexadecimal digits"},
+        SourceMistake {"NonHexEscape", Around("right: \\xG0"), 2, "\"\\x\" needs two hexadecimal digits"},
+        SourceMistake {"BackslashAtEnd", Around("right: a\\"), 2, "a backslash ends the value"},
+        SourceMistake {"Arrow", Around("right: Tools → Menu Editor"), 2, "U+2192 \"→\" is not in windows-1252"},
+        SourceMistake {"CharacterOutsideTheBasicPlane", Around("right: \xF0\x9F\x98\x80"), 2,
+                       "U+1F600 \"\xF0\x9F\x98\x80\" is not in windows-1252"},
+        SourceMistake {"InvalidUtf8", Around("right: \xC3\x28"), 2, "not valid UTF-8"},
+        SourceMistake {"OverlongUtf8", Around("right: \xC0\xAF"), 2, "not valid UTF-8"},
+        SourceMistake {"EncodedSurrogate", Around("right: \xED\xA0\x80"), 2, "not valid UTF-8"},
+        SourceMistake {"TruncatedUtf8", Around("right: \xE2\x86"), 2, "not valid UTF-8"},
+        SourceMistake {"ControlCharacter", Around("right: bell\x07"), 2,
+                       "control character U+0007; write it as \"\\x07\""},
+        SourceMistake {"LoneCarriageReturn", Around("right: a\rb"), 2, "control character U+000D"},
+        SourceMistake {"C1ControlCharacter", Around("right: \xC2\x81"), 2, "control character U+0081"},
+        SourceMistake {"ByteOrderMarkInside", Around("right: \xEF\xBB\xBFx"), 2, "U+FEFF"}));
 
 TEST(PackSource, ReportsEveryMistakeInLineOrder)
 {
@@ -252,11 +255,12 @@ TEST(PackSource, ReportsEveryMistakeInLineOrder)
                                          "right: c\n"
                                          "reference: r\n"
                                          "bogus: x\n");
-    EXPECT_EQ(Describe(packed.errors), "1: character U+2192 \"→\" is not in windows-1252\n"
-                                       "3: unknown escape \"\\q\"; write \"\\\\\" for a backslash or \"\\xHH\" for a byte\n"
-                                       "4: a second \"right:\" answer; exactly one answer is right\n"
-                                       "5: four answers expected, found 3\n"
-                                       "6: unknown keyword \"bogus\"\n");
+    EXPECT_EQ(Describe(packed.errors),
+              "1: character U+2192 \"→\" is not in windows-1252\n"
+              "3: unknown escape \"\\q\"; write \"\\\\\" for a backslash or \"\\xHH\" for a byte\n"
+              "4: a second \"right:\" answer; exactly one answer is right\n"
+              "5: four answers expected, found 3\n"
+              "6: unknown keyword \"bogus\"\n");
 }
 
 TEST(PackSource, AllowsAtMost255QuestionLines)
@@ -279,8 +283,10 @@ TEST(PackSource, AllowsAtMost32767Questions)
         source += question;
     EXPECT_TRUE(ParseSource(source).errors.empty());
     source += question;
-    EXPECT_EQ(Describe(ParseSource(source).errors), std::to_string(5 * 32768) + ": more than 32767 questions; "
-                                                                               "the program reads no further\n");
+    EXPECT_EQ(Describe(ParseSource(source).errors),
+              std::to_string(5 * 32768)
+                  + ": more than 32767 questions; "
+                    "the program reads no further\n");
 }
 
 // ---------------------------------------------------------------------------
@@ -325,12 +331,13 @@ TEST(UnpackSource, WritesTheCanonicalSource)
     StoredBank bank;
     bank.questions = {Question("2", {"Which one?", "Pick one."}, "3"), Question("0", {}, "1")};
     bank.endLine = "";
-    EXPECT_EQ(UnpackSource(bank), "question: Which one?\nquestion: Pick one.\n"
-                                  "wrong: one\nwrong: two\nright: three\nwrong: four\nreference: see the manual\n"
-                                  "\n"
-                                  "right: one\nwrong: two\nwrong: three\nwrong: four\nreference: see the manual\n"
-                                  "\n"
-                                  "end:\n");
+    EXPECT_EQ(UnpackSource(bank),
+              "question: Which one?\nquestion: Pick one.\n"
+              "wrong: one\nwrong: two\nright: three\nwrong: four\nreference: see the manual\n"
+              "\n"
+              "right: one\nwrong: two\nwrong: three\nwrong: four\nreference: see the manual\n"
+              "\n"
+              "end:\n");
 }
 
 TEST(UnpackSource, WritesLinesAndAnswerNumberOnlyForNonCanonicalText)
@@ -338,15 +345,16 @@ TEST(UnpackSource, WritesLinesAndAnswerNumberOnlyForNonCanonicalText)
     StoredBank bank;
     bank.questions = {Question(" 1", {"q"}, "03"), Question("01", {"q"}, "+2")};
     bank.endLine = "   ";
-    EXPECT_EQ(UnpackSource(bank), "lines:  1\nquestion: q\n"
-                                  "wrong: one\nwrong: two\nright: three\nwrong: four\n"
-                                  "answer-number: 03\nreference: see the manual\n"
-                                  "\n"
-                                  "lines: 01\nquestion: q\n"
-                                  "wrong: one\nright: two\nwrong: three\nwrong: four\n"
-                                  "answer-number: +2\nreference: see the manual\n"
-                                  "\n"
-                                  "end:   \\x20\n");
+    EXPECT_EQ(UnpackSource(bank),
+              "lines:  1\nquestion: q\n"
+              "wrong: one\nwrong: two\nright: three\nwrong: four\n"
+              "answer-number: 03\nreference: see the manual\n"
+              "\n"
+              "lines: 01\nquestion: q\n"
+              "wrong: one\nright: two\nwrong: three\nwrong: four\n"
+              "answer-number: +2\nreference: see the manual\n"
+              "\n"
+              "end:   \\x20\n");
 }
 
 TEST(UnpackSource, LeavesEveryAnswerWrongWhenTheAnswerNumberIsNotOneToFour)
@@ -354,8 +362,9 @@ TEST(UnpackSource, LeavesEveryAnswerWrongWhenTheAnswerNumberIsNotOneToFour)
     StoredBank bank;
     bank.questions = {Question("0", {}, "0")};
     const std::string source = UnpackSource(bank);
-    EXPECT_EQ(source, "wrong: one\nwrong: two\nwrong: three\nwrong: four\nanswer-number: 0\n"
-                      "reference: see the manual\n");
+    EXPECT_EQ(source,
+              "wrong: one\nwrong: two\nwrong: three\nwrong: four\nanswer-number: 0\n"
+              "reference: see the manual\n");
     EXPECT_FALSE(PackSource(source).errors.empty());
 }
 
@@ -430,8 +439,8 @@ TEST(SourceRoundTrip, ArbitraryStoredBytesSurviveUnpackAndPack)
 std::string RandomValue(std::mt19937& random)
 {
     static const std::vector<std::string> pieces = {
-        "a", "Z", "0", "7", " ", "  ", "\t", "?", "#", ":", "\\\\", "\\x00", "\\x0A", "\\x20", "\\xff", "\\x9D",
-        "é", "€", "“", "ÿ", "\xC2\xA0",
+        "a",     "Z",     "0",     "7",     " ",     "  ", "\t", "?", "#", ":",        "\\\\",
+        "\\x00", "\\x0A", "\\x20", "\\xff", "\\x9D", "é",  "€",  "“", "ÿ", "\xC2\xA0",
     };
     static const std::vector<std::string> wrongPieces = {"→", "\\q", "\\x4", "\xF0\x9F\x98\x80", "\x07"};
     std::uniform_int_distribution<std::size_t> piece(0, pieces.size() - 1);
@@ -447,7 +456,8 @@ std::vector<std::string> RandomQuestionSource(std::mt19937& random)
     std::vector<std::string> lines;
     const int questionLines = std::uniform_int_distribution<int>(0, 2)(random);
     if (random() % 4 == 0)
-        lines.push_back("lines: " + (random() % 2 ? std::to_string(questionLines) : " 0" + std::to_string(questionLines)));
+        lines.push_back("lines: "
+                        + (random() % 2 ? std::to_string(questionLines) : " 0" + std::to_string(questionLines)));
     for (int i = 0; i < questionLines; ++i)
         lines.push_back("question: " + RandomValue(random));
     const int right = std::uniform_int_distribution<int>(1, 4)(random);
@@ -466,10 +476,17 @@ void Mutate(std::mt19937& random, std::vector<std::string>& lines)
         return;
     std::uniform_int_distribution<std::size_t> index(0, lines.size() - 1);
     switch (random() % 4) {
-    case 0: lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(index(random))); break;
-    case 1: lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(index(random)), lines[index(random)]); break;
-    case 2: std::swap(lines[index(random)], lines[index(random)]); break;
-    default: lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(index(random)), "end: " + RandomValue(random));
+    case 0:
+        lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(index(random)));
+        break;
+    case 1:
+        lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(index(random)), lines[index(random)]);
+        break;
+    case 2:
+        std::swap(lines[index(random)], lines[index(random)]);
+        break;
+    default:
+        lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(index(random)), "end: " + RandomValue(random));
     }
 }
 
@@ -512,7 +529,7 @@ TEST(SourceRoundTrip, BundledSourcesComeBackFromTheirStoredQuestions)
             continue;
         ++sources;
         std::ifstream file(entry.path(), std::ios::binary);
-        const std::string text{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+        const std::string text {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
         const ParsedSource parsed = ParseSource(text);
         ASSERT_TRUE(parsed.errors.empty()) << entry.path() << '\n' << Describe(parsed.errors);
         EXPECT_TRUE(ParseSource(UnpackSource(parsed.bank)).bank == parsed.bank) << entry.path();

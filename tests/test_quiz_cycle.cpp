@@ -22,8 +22,8 @@ protected:
     void SetUp() override
     {
         WindowTest::SetUp();
-        std::vector<std::string> three = Card({"First question?", "Pick one."}, {"Alpha", "Beta", "Gamma", "Delta"},
-                                              "2", "Beta is right.");
+        std::vector<std::string> three =
+            Card({"First question?", "Pick one."}, {"Alpha", "Beta", "Gamma", "Delta"}, "2", "Beta is right.");
         for (const auto& card : {Card({"Second question?"}, {"A & B", "C", "D", "E"}, " 3 ", "D it is."),
                                  Card({"Third question"}, {"W", "X", "Y", "Z & Co"}, "4", "Z & Co.")})
             three.insert(three.end(), card.begin(), card.end());
@@ -45,17 +45,18 @@ protected:
     static std::string States(const frmMain& form)
     {
         std::string states;
-        for (const QWidget* widget : {static_cast<const QWidget*>(form.cmdOK), static_cast<const QWidget*>(form.cmdNext),
-                                      static_cast<const QWidget*>(form.cmdPrev),
-                                      static_cast<const QWidget*>(form.cmdPrintTopic),
-                                      static_cast<const QWidget*>(form.frmQuest)})
+        for (const QWidget* widget :
+             {static_cast<const QWidget*>(form.cmdOK), static_cast<const QWidget*>(form.cmdNext),
+              static_cast<const QWidget*>(form.cmdPrev), static_cast<const QWidget*>(form.cmdPrintTopic),
+              static_cast<const QWidget*>(form.frmQuest)})
             states += widget->isEnabled() ? '1' : '0';
         return states;
     }
 
     static bool NoOptionChosen(const frmMain& form)
     {
-        return std::none_of(form.optAns.begin(), form.optAns.end(), [](const OptionButton* o) { return o->isChecked(); });
+        return std::none_of(form.optAns.begin(), form.optAns.end(),
+                            [](const OptionButton* o) { return o->isChecked(); });
     }
 };
 
@@ -86,8 +87,9 @@ TEST_F(QuizCycleTest, AnsweringRightAndWrongAndMovingBackAndForth)
     QTest::mouseClick(form.optAns[1], Qt::LeftButton);  // changing the choice reveals nothing
     EXPECT_EQ(form.lblQuestion->caption(), "First question?\r\n\r\n\r\nPick one.\r\n");
     QTest::mouseClick(form.cmdOK, Qt::LeftButton);
-    EXPECT_EQ(form.lblQuestion->caption(), "First question?\r\n\r\n\r\nPick one.\r\n\r\n\r\nYour answer was correct!"
-                                           "\r\n\r\nANSWER: Beta\r\n\r\n\r\nBeta is right.");
+    EXPECT_EQ(form.lblQuestion->caption(),
+              "First question?\r\n\r\n\r\nPick one.\r\n\r\n\r\nYour answer was correct!"
+              "\r\n\r\nANSWER: Beta\r\n\r\n\r\nBeta is right.");
     EXPECT_EQ(States(form), "01010");  // Previous stays off at question 1
     EXPECT_FALSE(form.optAns[2]->isEnabled());
 
@@ -97,7 +99,8 @@ TEST_F(QuizCycleTest, AnsweringRightAndWrongAndMovingBackAndForth)
     EXPECT_TRUE(NoOptionChosen(form));
     EXPECT_EQ(Session().CorrectAnswerText, "D");  // " 3 " reads as 3
     answer(form, 0);
-    EXPECT_TRUE(form.lblQuestion->caption().endsWith("Your answer was incorrect.\r\n\r\nANSWER: D\r\n\r\n\r\nD it is."));
+    EXPECT_TRUE(
+        form.lblQuestion->caption().endsWith("Your answer was incorrect.\r\n\r\nANSWER: D\r\n\r\n\r\nD it is."));
     EXPECT_EQ(States(form), "01110");
 
     QTest::mouseClick(form.cmdPrev, Qt::LeftButton);
@@ -215,7 +218,7 @@ TEST_F(QuizCycleTest, AnEmptyDataFileGivesAnEmptyCardAndAMissingSecondQuestion)
     EXPECT_EQ(form.lblQuestNum->caption(), "Question Number: 1 from the section Debugging Applications");
     EXPECT_EQ(form.lblQuestion->caption(), "");
     EXPECT_EQ(form.optAns[0]->caption(), "");
-    EXPECT_EQ(log->entries, (std::vector<LogEntry>{{13, "3402"}}));
+    EXPECT_EQ(log->entries, (std::vector<LogEntry> {{13, "3402"}}));
 
     answer(form, 0);
     QTest::mouseClick(form.cmdNext, Qt::LeftButton);
@@ -223,7 +226,7 @@ TEST_F(QuizCycleTest, AnEmptyDataFileGivesAnEmptyCardAndAMissingSecondQuestion)
     EXPECT_EQ(boxes->shown()[0].prompt, "Question Number 2  not found.");
     EXPECT_EQ(boxes->shown()[0].buttons, MsgButtons::Ok);
     EXPECT_EQ(boxes->shown()[0].icon, MsgIcon::None);
-    EXPECT_EQ(log->entries.back(), (LogEntry{9, "3701"}));
+    EXPECT_EQ(log->entries.back(), (LogEntry {9, "3701"}));
     EXPECT_EQ(Session().CurrentQuestion, 2);
     EXPECT_EQ(form.lblQuestNum->caption(), "Question Number: 1 from the section Debugging Applications");
 
@@ -245,7 +248,7 @@ TEST_F(QuizCycleTest, PreviousAtQuestionOneOfANewSectionKeepsTheCard)
     EXPECT_TRUE(form.cmdPrev->isEnabled());
     QTest::mouseClick(form.cmdPrev, Qt::LeftButton);
     EXPECT_EQ(Session().CurrentQuestion, 0);
-    EXPECT_EQ(log->entries, (std::vector<LogEntry>{{9, "3703"}}));
+    EXPECT_EQ(log->entries, (std::vector<LogEntry> {{9, "3703"}}));
     EXPECT_EQ(form.lblQuestion->caption(), "Only question?\r\n\r\n\r\n");
 
     answer(form, 0);
@@ -266,12 +269,12 @@ TEST_F(QuizCycleTest, AnswerNumbersThatAreNoOption)
     EXPECT_EQ(Session().CorrectAnswerText, "Beta");
     EXPECT_TRUE(log->entries.empty());
     answer(form, 0);
-    EXPECT_EQ(log->entries, (std::vector<LogEntry>{{340, "3403"}}));
+    EXPECT_EQ(log->entries, (std::vector<LogEntry> {{340, "3403"}}));
     EXPECT_TRUE(form.lblQuestion->caption().endsWith("Your answer was incorrect.\r\n\r\nANSWER: Beta\r\n\r\n\r\nr"));
     EXPECT_EQ(States(form), "01010");
 
     chooseSection(4);  // AnsNum "two": type mismatch, the card is still shown
-    EXPECT_EQ(log->entries.back(), (LogEntry{13, "3402"}));
+    EXPECT_EQ(log->entries.back(), (LogEntry {13, "3402"}));
     EXPECT_EQ(Session().CorrectAnswerNumber, 7);
     EXPECT_EQ(Session().CurrentQuestion, 1);
     EXPECT_EQ(form.lblQuestion->caption(), "Word?\r\n\r\n\r\n");
@@ -322,7 +325,7 @@ TEST_F(QuizCycleTest, TheChooserListsTheSectionsAndOpensWhatIsPicked)
     EXPECT_EQ(titles.front(), "Visual Basic Data Types");
     EXPECT_EQ(titles[5], "Menus");
     EXPECT_EQ(titles.back(), "Creating 16-bit and 32-bit Applications");
-    EXPECT_EQ(data, (std::vector<int>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15}));
+    EXPECT_EQ(data, (std::vector<int> {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15}));
     EXPECT_EQ(form.lblQuestion->caption(), "Question of section 6?\r\n\r\n\r\n");
     ASSERT_EQ(help->requests.size(), 1u);
     EXPECT_EQ(help->requests[0].data, 10u);
@@ -340,7 +343,8 @@ TEST_F(QuizCycleTest, TheChooserListsTheSectionsAndOpensWhatIsPicked)
     QTest::keyClick(&form, Qt::Key_S, Qt::ControlModifier);
     ASSERT_TRUE(*doubleClicked);
     EXPECT_EQ(selectedOnOpening, 0);
-    EXPECT_EQ(form.lblQuestNum->caption(), "Question Number: 1 from the section Creating 16-bit and 32-bit Applications");
+    EXPECT_EQ(form.lblQuestNum->caption(),
+              "Question Number: 1 from the section Creating 16-bit and 32-bit Applications");
     EXPECT_TRUE(NoOtherWindowVisible(&form));
 }
 

@@ -52,7 +52,7 @@ TEST_F(WindowUtilsTest, CenterFormPlacesTheWindowAndRestoresThePointer)
 TEST_F(WindowUtilsTest, CenterFormUndoesItsFreezeAfterAFailure)
 {
     CenterForm(nullptr);
-    EXPECT_EQ(log->entries, std::vector<LogEntry>(3, LogEntry{91, "3409"}));
+    EXPECT_EQ(log->entries, std::vector<LogEntry>(3, LogEntry {91, "3409"}));
     EXPECT_EQ(MousePointer(), kDefaultPointer);
     EXPECT_EQ(LockedWindow(), nullptr);
 }
@@ -79,14 +79,12 @@ TEST_F(WindowUtilsTest, PauseLastsTheRequestedSecondsOnTheRoundedClock)
         double minimum;
         double maximum;
     } cases[] = {
-        {1000.4, 3, 2.6, 2.6},   // rounded down: ends at 1003
-        {1000.6, 3, 3.4, 3.4},   // rounded up: ends at 1004
-        {1000.5, 3, 2.5, 2.5},   // half to even: 1000
-        {1001.5, 3, 3.5, 3.5},   // half to even: 1002
-        {1000.6, 0, 0.4, 0.4},
-        {1000.2, 0, 0.0, 0.0},
-        {1000.2, -5, 0.0, 0.0},
-        {86399.0, 3, 3.0, 3.0},  // across midnight
+        {1000.4, 3, 2.6, 2.6},  // rounded down: ends at 1003
+        {1000.6, 3, 3.4, 3.4},  // rounded up: ends at 1004
+        {1000.5, 3, 2.5, 2.5},  // half to even: 1000
+        {1001.5, 3, 3.5, 3.5},  // half to even: 1002
+        {1000.6, 0, 0.4, 0.4},  {1000.2, 0, 0.0, 0.0},
+        {1000.2, -5, 0.0, 0.0}, {86399.0, 3, 3.0, 3.0},  // across midnight
         {86399.6, 1, 1.4, 1.4},  // started at 86400, which is midnight
     };
     clock->stepMs = 100;

@@ -73,7 +73,7 @@ public:
 };
 
 // --help or -h, wherever an option may stand.
-struct HelpRequest {};
+struct HelpRequest { };
 
 std::string Quoted(std::string_view text)
 {
@@ -122,7 +122,7 @@ Options ParseOptions(const std::vector<std::string>& args, AllowedOptions allowe
     for (std::size_t i = 1; i < args.size(); ++i) {
         const std::string& arg = args[i];
         if (arg == "--help" || arg == "-h")
-            throw HelpRequest{};
+            throw HelpRequest {};
         if (allowed.key && arg == "--key")
             SetOnce(options.key, OptionValue(args, ++i, arg), "--key");
         else if (allowed.key && arg.rfind("--key=", 0) == 0)
@@ -255,7 +255,7 @@ private:
 
 class StreamMessageBoxes final : public MessageBoxes {
 public:
-    explicit StreamMessageBoxes(std::ostream& err) : err_(err) {}
+    explicit StreamMessageBoxes(std::ostream& err) : err_(err) { }
 
     MsgAnswer show(const MsgBoxRequest& request) override
     {
@@ -270,7 +270,7 @@ private:
 // Lets EndProgram raise ProgramEnded instead of ending the process.
 class ReturningEnder final : public ProgramEnder {
 public:
-    void end(int /*status*/) override {}
+    void end(int /*status*/) override { }
 };
 
 // The tool's seams in the program-wide state for as long as it loads files.
@@ -323,14 +323,22 @@ struct Problem {
 std::string RoleName(LineRole role)
 {
     switch (role) {
-    case LineRole::NumLines: return "NumLines";
-    case LineRole::Question: return "question";
-    case LineRole::Answer1: return "answer 1";
-    case LineRole::Answer2: return "answer 2";
-    case LineRole::Answer3: return "answer 3";
-    case LineRole::Answer4: return "answer 4";
-    case LineRole::AnsNum: return "AnsNum";
-    case LineRole::Ref: return "reference";
+    case LineRole::NumLines:
+        return "NumLines";
+    case LineRole::Question:
+        return "question";
+    case LineRole::Answer1:
+        return "answer 1";
+    case LineRole::Answer2:
+        return "answer 2";
+    case LineRole::Answer3:
+        return "answer 3";
+    case LineRole::Answer4:
+        return "answer 4";
+    case LineRole::AnsNum:
+        return "AnsNum";
+    case LineRole::Ref:
+        return "reference";
     }
     return "unknown";
 }
@@ -391,8 +399,9 @@ private:
         if (plain.empty())
             emptyText(line);
         else if (ScrambleText(kQuestionKey, plain) != line.raw)
-            add(line.line, "the " + RoleName(line.role) + " line " + Quoted(EscapeValue(plain))
-                               + " is not scrambled as the scrambler writes it; pack would write it differently");
+            add(line.line,
+                "the " + RoleName(line.role) + " line " + Quoted(EscapeValue(plain))
+                    + " is not scrambled as the scrambler writes it; pack would write it differently");
         if (line.role == LineRole::AnsNum && !IsAnswerNumber(plain))
             add(line.line, "AnsNum " + Quoted(EscapeValue(plain)) + " is not a number from 1 to 4");
     }
@@ -416,8 +425,9 @@ private:
         for (const LoadFailure& f : all) {
             if (f.number == failure::kInputPastEndOfFile) {
                 if (!cutReported)
-                    add(f.line, "record cut short: the file ends where its " + RoleName(f.role) + " line should stand ("
-                                    + Plural(missing, "line") + " missing)");
+                    add(f.line,
+                        "record cut short: the file ends where its " + RoleName(f.role) + " line should stand ("
+                            + Plural(missing, "line") + " missing)");
                 cutReported = true;
             } else {
                 failure(f);
@@ -445,10 +455,17 @@ private:
         for (std::size_t i = 0; i < last; ++i) {
             const int line = static_cast<int>(i) + 1;
             switch (lines_[i].end) {
-            case LineEnd::CrLf: break;
-            case LineEnd::Lf: add(line, "line ends with LF only, not CR LF"); break;
-            case LineEnd::Cr: add(line, "line ends with CR only, not CR LF"); break;
-            case LineEnd::None: add(line, "last line has no CR LF at its end"); break;
+            case LineEnd::CrLf:
+                break;
+            case LineEnd::Lf:
+                add(line, "line ends with LF only, not CR LF");
+                break;
+            case LineEnd::Cr:
+                add(line, "line ends with CR only, not CR LF");
+                break;
+            case LineEnd::None:
+                add(line, "last line has no CR LF at its end");
+                break;
             }
         }
     }
@@ -457,8 +474,9 @@ private:
     {
         if (!endLineStop_ || lines_.size() <= static_cast<std::size_t>(*stop_))
             return;
-        add(*stop_ + 1, "never read: the program stops at the end line " + std::to_string(*stop_) + " ("
-                            + Plural(lines_.size() - static_cast<std::size_t>(*stop_), "line") + " after it)");
+        add(*stop_ + 1,
+            "never read: the program stops at the end line " + std::to_string(*stop_) + " ("
+                + Plural(lines_.size() - static_cast<std::size_t>(*stop_), "line") + " after it)");
     }
 
     const LoadRecorder& load_;
@@ -587,8 +605,8 @@ int RunImport(const std::vector<std::string>& args, std::ostream& err)
     }
     if (result.errors.empty())
         return kToolDone;
-    err << "quizdeck-bank: " << sourceName << ": " << Plural(result.bank.questions.size(), "question")
-        << " imported, " << result.skipped << " skipped\n";
+    err << "quizdeck-bank: " << sourceName << ": " << Plural(result.bank.questions.size(), "question") << " imported, "
+        << result.skipped << " skipped\n";
     return kToolProblems;
 }
 
@@ -638,7 +656,7 @@ int RunCommand(const std::vector<std::string>& args, std::istream& in, std::ostr
         throw UsageError("no command");
     const std::string& command = args.front();
     if (command == "--help" || command == "-h")
-        throw HelpRequest{};
+        throw HelpRequest {};
     if (command == "scramble")
         return RunScramble(args, in, out, err);
     if (command == "descramble")

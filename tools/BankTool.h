@@ -10,9 +10,9 @@
 namespace qd {
 
 // Exit statuses.
-inline constexpr int kToolDone = 0;      // done, and everything checked is clean
+inline constexpr int kToolDone = 0;  // done, and everything checked is clean
 inline constexpr int kToolProblems = 1;  // lines rejected, source errors or data-file problems
-inline constexpr int kToolUsage = 2;     // a usage error, or a file that cannot be read or written
+inline constexpr int kToolUsage = 2;  // a usage error, or a file that cannot be read or written
 
 // Runs one command; `args` are the arguments after the program name.
 //

@@ -14,8 +14,8 @@ class HelpWindow;
 // The commands the program sends, with the values they have always had.
 enum class HelpCommand : std::uint32_t {
     Context = 0x0001,  // HELP_CONTEXT: show the topic with the help context number in `data`
-    Quit = 0x0002,     // HELP_QUIT: the program no longer needs the viewer
-    Contents = 0x0003, // HELP_CONTENTS: show the contents topic
+    Quit = 0x0002,  // HELP_QUIT: the program no longer needs the viewer
+    Contents = 0x0003,  // HELP_CONTENTS: show the contents topic
 };
 
 class HelpViewer {

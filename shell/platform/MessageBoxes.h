@@ -31,7 +31,7 @@ public:
 };
 
 // Shows a box; an empty title means the application title.
-MsgAnswer MsgBox(const QString& prompt, MsgButtons buttons = MsgButtons::Ok,
-                 MsgIcon icon = MsgIcon::None, const QString& title = {});
+MsgAnswer MsgBox(const QString& prompt, MsgButtons buttons = MsgButtons::Ok, MsgIcon icon = MsgIcon::None,
+                 const QString& title = {});
 
 }  // namespace qd

@@ -16,7 +16,7 @@ void ProcessEnder::end(int status)
 void EndProgram(int status)
 {
     TheProgram().ender().end(status);
-    throw ProgramEnded{status};
+    throw ProgramEnded {status};
 }
 
 }  // namespace qd

@@ -27,7 +27,7 @@ std::string Folded(std::string text)
 void InMemoryRegistry::setValue(const std::string& key, const std::string& name, std::uint32_t type,
                                 std::vector<std::uint8_t> data)
 {
-    keys_[Folded(key)][Folded(name)] = Value{type, std::move(data)};
+    keys_[Folded(key)][Folded(name)] = Value {type, std::move(data)};
 }
 
 void InMemoryRegistry::setString(const std::string& key, const std::string& name, const std::string& text,
@@ -59,8 +59,8 @@ long InMemoryRegistry::RegOpenKeyExA(HKEY root, const std::string& subKey, std::
     return ERROR_SUCCESS;
 }
 
-long InMemoryRegistry::RegQueryValueExA(HKEY key, const std::string& valueName, std::uint32_t* type,
-                                        std::uint8_t* data, std::uint32_t* dataSize)
+long InMemoryRegistry::RegQueryValueExA(HKEY key, const std::string& valueName, std::uint32_t* type, std::uint8_t* data,
+                                        std::uint32_t* dataSize)
 {
     const auto open = open_.find(key);
     if (open == open_.end())
@@ -92,9 +92,9 @@ long InMemoryRegistry::RegCloseKey(HKEY key)
 const std::vector<std::string>& DesktopRegistry::Candidates()
 {
     static const std::vector<std::string> candidates = {
-        "kinfocenter",           // KDE
+        "kinfocenter",  // KDE
         "gnome-system-monitor",  // GNOME
-        "xfce4-about",           // Xfce
+        "xfce4-about",  // Xfce
         "hardinfo",
     };
     return candidates;
@@ -114,16 +114,16 @@ void DesktopRegistry::fill()
     }
 }
 
-long DesktopRegistry::RegOpenKeyExA(HKEY root, const std::string& subKey, std::uint32_t options,
-                                    std::uint32_t access, HKEY* result)
+long DesktopRegistry::RegOpenKeyExA(HKEY root, const std::string& subKey, std::uint32_t options, std::uint32_t access,
+                                    HKEY* result)
 {
     if (!filled_)
         fill();
     return known_.RegOpenKeyExA(root, subKey, options, access, result);
 }
 
-long DesktopRegistry::RegQueryValueExA(HKEY key, const std::string& valueName, std::uint32_t* type,
-                                       std::uint8_t* data, std::uint32_t* dataSize)
+long DesktopRegistry::RegQueryValueExA(HKEY key, const std::string& valueName, std::uint32_t* type, std::uint8_t* data,
+                                       std::uint32_t* dataSize)
 {
     return known_.RegQueryValueExA(key, valueName, type, data, dataSize);
 }
