@@ -16,7 +16,6 @@ namespace qd {
 
 namespace {
 
-constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 constexpr char32_t kReplacementCharacter = 0xFFFD;
 
 // ---------------------------------------------------------------------------
@@ -210,21 +209,12 @@ DecodedLine DecodeLine(int number, std::string_view bytes)
     return line;
 }
 
-// LF ends a line; a CR just before it, or at the very end, belongs to the end.
+// The text's lines, each decoded.
 std::vector<DecodedLine> DecodeLines(std::string_view text)
 {
-    if (text.substr(0, kByteOrderMark.size()) == kByteOrderMark)
-        text.remove_prefix(kByteOrderMark.size());
     std::vector<DecodedLine> lines;
-    std::size_t pos = 0;
-    while (pos < text.size()) {
-        const std::size_t end = std::min(text.find('\n', pos), text.size());
-        std::string_view line = text.substr(pos, end - pos);
-        if (!line.empty() && line.back() == '\r')
-            line.remove_suffix(1);
-        lines.push_back(DecodeLine(static_cast<int>(lines.size()) + 1, line));
-        pos = end + 1;
-    }
+    for (const SourceLine& line : SplitSourceLines(text))
+        lines.push_back(DecodeLine(line.number, line.bytes));
     return lines;
 }
 

@@ -138,32 +138,6 @@ bool IsValidUtf8(std::string_view bytes)
     return true;
 }
 
-// ---------------------------------------------------------------------------
-// Source lines
-
-struct SourceLine {
-    int number;
-    std::string_view bytes;
-};
-
-// LF ends a line; a CR just before it, or at the very end, belongs to the end.
-std::vector<SourceLine> SplitSourceLines(std::string_view text)
-{
-    if (text.substr(0, kByteOrderMark.size()) == kByteOrderMark)
-        text.remove_prefix(kByteOrderMark.size());
-    std::vector<SourceLine> lines;
-    std::size_t pos = 0;
-    while (pos < text.size()) {
-        const std::size_t end = std::min(text.find('\n', pos), text.size());
-        std::string_view line = text.substr(pos, end - pos);
-        if (!line.empty() && line.back() == '\r')
-            line.remove_suffix(1);
-        lines.push_back({static_cast<int>(lines.size()) + 1, line});
-        pos = end + 1;
-    }
-    return lines;
-}
-
 enum class Keyword { Question, Right, Wrong, Reference, Lines, AnswerNumber, End };
 
 struct KeywordName {
@@ -661,6 +635,24 @@ void AppendSourceQuestion(std::string& source, const StoredQuestion& question)
 }  // namespace
 
 // ---------------------------------------------------------------------------
+
+// LF ends a line; a CR just before it, or at the very end, belongs to the end.
+std::vector<SourceLine> SplitSourceLines(std::string_view text)
+{
+    if (text.substr(0, kByteOrderMark.size()) == kByteOrderMark)
+        text.remove_prefix(kByteOrderMark.size());
+    std::vector<SourceLine> lines;
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        const std::size_t end = std::min(text.find('\n', pos), text.size());
+        std::string_view line = text.substr(pos, end - pos);
+        if (!line.empty() && line.back() == '\r')
+            line.remove_suffix(1);
+        lines.push_back({static_cast<int>(lines.size()) + 1, line});
+        pos = end + 1;
+    }
+    return lines;
+}
 
 ParsedSource ParseSource(std::string_view utf8)
 {

@@ -52,18 +52,13 @@ void BM_XorPass(benchmark::State& state)
 }
 BENCHMARK(BM_XorPass)->Arg(60)->Arg(400);
 
-class NullLog final : public ErrorLogWriter {
-public:
-    void write(std::int16_t, std::string_view) override { }
-};
-
 // A data file of 32,767 two-line questions in a temporary program folder.
 class FullFile {
 public:
     FullFile()
     {
         TheProgram().programFolder = dir_.path().toStdString();
-        TheProgram().setErrorLog(std::make_unique<NullLog>());
+        TheProgram().setErrorLog(std::make_unique<qd::DiscardingErrorLog>());
         std::ofstream file(TheProgram().programFolder / "full.drv", std::ios::binary);
         const char* lines[] = {"2",
                                "Which property sets the text in a window's title bar?",

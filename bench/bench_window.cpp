@@ -22,11 +22,6 @@ namespace {
 
 using namespace qd;
 
-class NullLog final : public ErrorLogWriter {
-public:
-    void write(std::int16_t, std::string_view) override { }
-};
-
 // The bundled data files, with the first section's replaced by `firstSection`.
 class ProgramFolder {
 public:
@@ -37,7 +32,7 @@ public:
         if (!firstSection.empty())
             std::ofstream(path() / kSectionDataFiles[0], std::ios::binary | std::ios::trunc) << firstSection;
         TheProgram().programFolder = path();
-        TheProgram().setErrorLog(std::make_unique<NullLog>());
+        TheProgram().setErrorLog(std::make_unique<qd::DiscardingErrorLog>());
     }
     std::filesystem::path path() const { return dir_.path().toStdString(); }
 

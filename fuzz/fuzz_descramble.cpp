@@ -7,17 +7,10 @@
 #include "shell/ErrorLog.h"
 #include "shell/Program.h"
 
-namespace {
-class NullLog final : public qd::ErrorLogWriter {
-public:
-    void write(std::int16_t, std::string_view) override { }
-};
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     static const bool ready = [] {
-        qd::TheProgram().setErrorLog(std::make_unique<NullLog>());
+        qd::TheProgram().setErrorLog(std::make_unique<qd::DiscardingErrorLog>());
         return true;
     }();
     (void)ready;

@@ -11,19 +11,12 @@
 #include "shell/ErrorLog.h"
 #include "shell/Program.h"
 
-namespace {
-class NullLog final : public qd::ErrorLogWriter {
-public:
-    void write(std::int16_t, std::string_view) override { }
-};
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     static QTemporaryDir folder;
     static const bool ready = [] {
         qd::TheProgram().programFolder = folder.path().toStdString();
-        qd::TheProgram().setErrorLog(std::make_unique<NullLog>());
+        qd::TheProgram().setErrorLog(std::make_unique<qd::DiscardingErrorLog>());
         return true;
     }();
     (void)ready;

@@ -27,6 +27,12 @@ public:
     virtual void write(std::int16_t number, std::string_view code) = 0;
 };
 
+// Keeps nothing: for the fuzzers and benchmarks, which fail on purpose.
+class DiscardingErrorLog final : public ErrorLogWriter {
+public:
+    void write(std::int16_t, std::string_view) override { }
+};
+
 class FileErrorLog final : public ErrorLogWriter {
 public:
     // Creates the file anew with the one line; throws Failure when it cannot.

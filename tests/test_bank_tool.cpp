@@ -15,42 +15,15 @@
 #include "bank/Descrambler.h"
 #include "bank/QuestionFile.h"
 #include "tests/TestSupport.h"
+#include "tests/ToolSupport.h"
 
 namespace qd {
 namespace {
 
 using test::ScrambledFile;
 
-struct ToolRun {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string ToStd(const QByteArray& bytes)
-{
-    return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
-}
-
-ToolRun RunProcess(const QString& program, const QStringList& args, const std::string& input, const QString& folder)
-{
-    QProcess process;
-    if (!folder.isEmpty())
-        process.setWorkingDirectory(folder);
-    process.start(program, args);
-    if (!process.waitForStarted())
-        return {};
-    process.write(input.data(), static_cast<qint64>(input.size()));
-    process.closeWriteChannel();
-    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit)
-        return {};
-    return {process.exitCode(), ToStd(process.readAllStandardOutput()), ToStd(process.readAllStandardError())};
-}
-
-ToolRun RunTool(const QStringList& args, const std::string& input = {}, const QString& folder = {})
-{
-    return RunProcess(QStringLiteral(QUIZDECK_BANK_TOOL), args, input, folder);
-}
+using test::RunTool;
+using test::ToolRun;
 
 std::string Scrambled(std::string_view plain)
 {
@@ -99,27 +72,8 @@ std::string NeedlesslyEscaped(std::string_view plain)
     return line;
 }
 
-class BankToolTest : public ::testing::Test {
+class BankToolTest : public test::ToolTest {
 protected:
-    void SetUp() override { ASSERT_TRUE(dir_.isValid()); }
-
-    QString path(const std::string& name) const { return dir_.filePath(QString::fromStdString(name)); }
-    std::filesystem::path fsPath(const std::string& name) const { return path(name).toStdString(); }
-
-    void write(const std::string& name, const std::string& bytes) const
-    {
-        std::ofstream file(fsPath(name), std::ios::binary | std::ios::trunc);
-        file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    }
-
-    std::string read(const std::string& name) const
-    {
-        std::ifstream file(fsPath(name), std::ios::binary);
-        return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-    }
-
-    bool exists(const std::string& name) const { return std::filesystem::exists(fsPath(name)); }
-
     ToolRun check(const std::string& bytes)
     {
         write("section.drv", bytes);
@@ -143,8 +97,6 @@ protected:
         }
         return lines;
     }
-
-    QTemporaryDir dir_;
 };
 
 // ---------------------------------------------------------------------------
@@ -248,7 +200,7 @@ TEST_F(FilterTest, UsesTheKeysBytesWithoutConversion)
     const ToolRun utf8 = RunTool({"scramble", "--key", QStringLiteral("clé")}, "plain\n");
     EXPECT_EQ(utf8.out, ScrambleText("cl\xC3\xA9", "plain") + "\r\n");
     // Bytes that are no UTF-8 at all, passed by the shell.
-    const ToolRun raw = RunProcess(
+    const ToolRun raw = test::RunProgram(
         QStringLiteral("/bin/sh"),
         {"-c", "exec \"$0\" scramble --key \"$(printf '\\377\\200\\001k')\"", QStringLiteral(QUIZDECK_BANK_TOOL)},
         "plain\n", {});

@@ -18,6 +18,7 @@
 #include "bank/QuestionSource.h"
 #include "shell/Failure.h"
 #include "tests/TestSupport.h"
+#include "tests/ToolSupport.h"
 
 namespace qd {
 namespace {
@@ -663,58 +664,8 @@ TEST(InterchangeRoundTrip, AnyBytesImportWithoutHarm)
 // ---------------------------------------------------------------------------
 // The import and export commands
 
-struct ToolRun {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string ToStd(const QByteArray& bytes)
-{
-    return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
-}
-
-ToolRun RunTool(const QStringList& args, const QString& folder)
-{
-    QProcess process;
-    process.setWorkingDirectory(folder);
-    process.start(QStringLiteral(QUIZDECK_BANK_TOOL), args);
-    if (!process.waitForStarted())
-        return {};
-    process.closeWriteChannel();
-    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit)
-        return {};
-    return {process.exitCode(), ToStd(process.readAllStandardOutput()), ToStd(process.readAllStandardError())};
-}
-
-class InterchangeToolTest : public ::testing::Test {
-protected:
-    void SetUp() override { ASSERT_TRUE(dir_.isValid()); }
-
-    std::filesystem::path fsPath(const std::string& name) const
-    {
-        return dir_.filePath(QString::fromStdString(name)).toStdString();
-    }
-
-    void write(const std::string& name, const std::string& bytes) const
-    {
-        std::ofstream file(fsPath(name), std::ios::binary | std::ios::trunc);
-        file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    }
-
-    std::string read(const std::string& name) const
-    {
-        std::ifstream file(fsPath(name), std::ios::binary);
-        return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-    }
-
-    bool exists(const std::string& name) const { return std::filesystem::exists(fsPath(name)); }
-
-    ToolRun run(const QStringList& args) const { return RunTool(args, dir_.path()); }
-
-    QTemporaryDir dir_;
-};
-
+using InterchangeToolTest = test::ToolTest;
+using test::ToolRun;
 using ImportToolTest = InterchangeToolTest;
 using ExportToolTest = InterchangeToolTest;
 

@@ -1,0 +1,49 @@
+#include "tests/ToolSupport.h"
+
+#include <fstream>
+#include <iterator>
+
+#include <QProcess>
+
+namespace qd::test {
+
+namespace {
+std::string ToStd(const QByteArray& bytes)
+{
+    return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+}
+}  // namespace
+
+ToolRun RunTool(const QStringList& args, const std::string& input, const QString& folder)
+{
+    return RunProgram(QStringLiteral(QUIZDECK_BANK_TOOL), args, input, folder);
+}
+
+ToolRun RunProgram(const QString& program, const QStringList& args, const std::string& input, const QString& folder)
+{
+    QProcess process;
+    if (!folder.isEmpty())
+        process.setWorkingDirectory(folder);
+    process.start(program, args);
+    if (!process.waitForStarted())
+        return {};
+    process.write(input.data(), static_cast<qint64>(input.size()));
+    process.closeWriteChannel();
+    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit)
+        return {};
+    return {process.exitCode(), ToStd(process.readAllStandardOutput()), ToStd(process.readAllStandardError())};
+}
+
+void ToolTest::write(const std::string& name, const std::string& bytes) const
+{
+    std::ofstream file(fsPath(name), std::ios::binary | std::ios::trunc);
+    file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+std::string ToolTest::read(const std::string& name) const
+{
+    std::ifstream file(fsPath(name), std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+}  // namespace qd::test
