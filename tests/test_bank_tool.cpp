@@ -119,9 +119,9 @@ std::vector<std::string> EveryByteLines()
         }
     }
     lines.push_back(line);
-    lines.push_back(std::string("\x00", 1));
-    lines.push_back("\x01");
-    lines.push_back("\x1A\r\x80\xFF");
+    lines.emplace_back("\x00", 1);
+    lines.emplace_back("\x01");
+    lines.emplace_back("\x1A\r\x80\xFF");
     return lines;
 }
 
