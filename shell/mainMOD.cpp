@@ -19,6 +19,9 @@ void PrepareApplication()
     // The classic Windows look the windows were designed for.
     QApplication::setStyle(QStringLiteral("Windows"));
     InstallFontSubstitutes();
+    // The window system's default font of the design, for menus, message
+    // boxes and every control without a font of its own.
+    QApplication::setFont(SansSerifFont(8.25, false));
     InitResources();
     QApplication::setWindowIcon(ProgramIcon());
 }
