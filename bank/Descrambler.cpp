@@ -128,33 +128,37 @@ std::string DescrambleText(std::string_view key, std::string_view scrambled)
         Raise(failure::kInvalidArgument, "markers overlap");
     const std::string_view body = scrambled.substr(kStartMarker.size(), scrambled.size() - 8);
 
-    // One pass: unescape, combine with the key, compare the header, keep the rest.
-    // A damaged escape anywhere outranks a header that does not match.
+    // One pass: unescape, combine with the key, compare the header, keep the
+    // rest, written straight into the result. A damaged escape anywhere
+    // outranks a header that does not match.
     ExpandedKey expanded(key);
     const std::string_view header = expanded.header();
-    std::string plain;
-    plain.reserve(body.size());
-    std::size_t produced = 0;
-    bool headerMatches = true;
-    for (std::size_t p = 0; p < body.size(); ++p) {
-        std::uint8_t code = Code(body[p]);
+    std::string plain(body.size(), '\0');
+    char* out = plain.data();
+    const char* p = body.data();
+    const char* const end = p + body.size();
+    // The next plain character: one body character, or an escape pair.
+    const auto next = [&]() {
+        std::uint8_t code = Code(*p++);
         if (code == Code(kEscape)) {
-            if (p + 1 == body.size())
+            if (p == end)
                 Raise(failure::kInvalidArgument, "escape character at the end of the line");
-            code = Code(body[++p]);
+            code = Code(*p++);
             if (code == 0)
                 Raise(failure::kInvalidArgument, "escape character followed by code 0");
             --code;
         }
-        const auto c = static_cast<char>(code ^ expanded.next());
-        if (produced < kHeaderLength)
-            headerMatches = headerMatches && c == header[produced];
-        else
-            plain += c;
-        ++produced;
-    }
-    if (!headerMatches || produced < kHeaderLength)
+        return static_cast<char>(code ^ expanded.next());
+    };
+    std::size_t checked = 0;
+    bool headerMatches = true;
+    for (; checked < kHeaderLength && p != end; ++checked)
+        headerMatches = next() == header[checked] && headerMatches;
+    while (p != end)
+        *out++ = next();
+    if (!headerMatches || checked < kHeaderLength)
         Raise(failure::kDescrambleRejected, "check header does not match (wrong key or damaged line)");
+    plain.resize(static_cast<std::size_t>(out - plain.data()));
     return plain;
 }
 

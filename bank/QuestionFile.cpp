@@ -38,7 +38,15 @@ public:
         std::ifstream file(path, std::ios::binary);
         if (!file)
             Raise(failure::kPathFileAccessError, "cannot open " + path.string());
-        data_.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+        // One read of the whole file: its size first, then its bytes.
+        file.seekg(0, std::ios::end);
+        const std::streamoff size = file.tellg();
+        file.seekg(0, std::ios::beg);
+        if (size < 0)
+            Raise(failure::kDeviceIOError, "cannot read " + path.string());
+        data_.resize(static_cast<std::size_t>(size));
+        file.read(data_.data(), size);
+        data_.resize(static_cast<std::size_t>(file.gcount()));
         if (file.bad())
             Raise(failure::kDeviceIOError, "cannot read " + path.string());
     }
@@ -50,7 +58,9 @@ public:
         if (atEnd())
             Raise(failure::kInputPastEndOfFile, "input past end of file");
         const std::size_t start = pos_;
-        const std::size_t end = std::min(data_.find_first_of("\r\n", start), data_.size());
+        std::size_t end = start;
+        while (end < data_.size() && data_[end] != '\r' && data_[end] != '\n')
+            ++end;
         pos_ = end;
         if (pos_ < data_.size() && data_[pos_] == '\r')
             ++pos_;
@@ -161,9 +171,9 @@ void LoadQuestionFile(std::string_view fileName, LoadObserver* observer)
         };
         for (const auto& [fieldRole, field] : fields) {
             steps([&, fieldRole = fieldRole, field = field] {
-                const std::string plain = readLine(fieldRole, raw);
+                std::string plain = readLine(fieldRole, raw);
                 notify(raw, plain);
-                current().*field = plain;
+                current().*field = std::move(plain);
             });
         }
 

@@ -97,7 +97,8 @@ void BM_ReadFileIntoMemory(benchmark::State& state)
     const FullFile file;
     for (auto _ : state) {
         std::ifstream in(file.path(), std::ios::binary);
-        std::string data {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+        std::string data(std::filesystem::file_size(file.path()), '\0');
+        in.read(data.data(), static_cast<std::streamsize>(data.size()));
         benchmark::DoNotOptimize(data);
     }
     state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(std::filesystem::file_size(file.path())));
