@@ -4,7 +4,10 @@
 #include <iterator>
 #include <ostream>
 
+#include <QAbstractButton>
+#include <QApplication>
 #include <QCoreApplication>
+#include <QTimer>
 
 #include "bank/Descrambler.h"
 #include "bank/QuestionFile.h"
@@ -82,6 +85,16 @@ std::string ProgramTest::readFile(const std::string& name) const
 {
     std::ifstream file(folder() / name, std::ios::binary);
     return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+void PressOkOnNextMessageBox(std::function<void(const QMessageBox&)> report)
+{
+    QTimer::singleShot(0, [report = std::move(report)] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            report(*box);
+            box->button(QMessageBox::Ok)->click();
+        }
+    });
 }
 
 std::string ScrambledFile(const std::vector<std::string>& plainLines)

@@ -6,10 +6,12 @@
 #include <cstdint>
 #include <deque>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include <QMessageBox>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -107,6 +109,10 @@ protected:
     RecordingErrorLog* log = nullptr;
     RecordingHelpViewer* help = nullptr;
 };
+
+// Once the event loop runs, hands the real message box that is showing to
+// `report` and presses its OK button, as a user would.
+void PressOkOnNextMessageBox(std::function<void(const QMessageBox&)> report);
 
 // The scrambled form of plain lines, each followed by CR LF.
 std::string ScrambledFile(const std::vector<std::string>& plainLines);

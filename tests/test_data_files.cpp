@@ -113,12 +113,9 @@ TEST(DataFilesDeathTest, AMissingFileEndsTheProcessAfterTheRealMessage)
         ResetProgram();
         QTemporaryDir dir;
         TheProgram().programFolder = dir.path().toStdString();
-        QTimer::singleShot(0, [] {
-            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-                std::fprintf(stderr, "%s|%s|%d\n", qPrintable(box->windowTitle()), qPrintable(box->text()),
-                             box->icon() == QMessageBox::Critical);
-                box->button(QMessageBox::Ok)->click();
-            }
+        PressOkOnNextMessageBox([](const QMessageBox& box) {
+            std::fprintf(stderr, "%s|%s|%d\n", qPrintable(box.windowTitle()), qPrintable(box.text()),
+                         box.icon() == QMessageBox::Critical);
         });
         CheckDataFiles();
         std::fprintf(stderr, "still running\n");

@@ -274,12 +274,8 @@ TEST(QuestionFileDeathTest, AMissingFileEndsTheProcessAfterTheMessageIsAnswered)
         ResetProgram();
         QTemporaryDir dir;
         TheProgram().programFolder = dir.path().toStdString();
-        QTimer::singleShot(0, [] {
-            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-                std::fprintf(stderr, "box: %s\n", qPrintable(box->text()));
-                box->button(QMessageBox::Ok)->click();
-            }
-        });
+        PressOkOnNextMessageBox(
+            [](const QMessageBox& box) { std::fprintf(stderr, "box: %s\n", qPrintable(box.text())); });
         LoadQuestionFile("absent.drv");
         std::fprintf(stderr, "still running\n");
     };
