@@ -1,6 +1,5 @@
 #include "shell/Form.h"
 
-#include <QApplication>
 #include <QKeyEvent>
 
 #include "shell/Help.h"
@@ -18,9 +17,9 @@ Form::Form(QWidget* parent) : QDialog(parent)
 void Form::keyPressEvent(QKeyEvent* event)
 {
     if (event->key() == Qt::Key_F1 && event->modifiers() == Qt::NoModifier) {
-        ShowHelpTopic(HelpTopicFor(QApplication::focusWidget() && isAncestorOf(QApplication::focusWidget())
-                                       ? QApplication::focusWidget()
-                                       : this));
+        // The control that has the focus in this window, or will have it
+        // once the window is active.
+        ShowHelpTopic(HelpTopicFor(focusWidget() ? focusWidget() : this));
         event->accept();
         return;
     }

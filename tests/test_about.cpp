@@ -184,10 +184,12 @@ TEST_F(AboutTest, ShowsTitleVersionAndNoticeAndClosesWithEnterOrEsc)
         EXPECT_EQ(about.cmdSysInfo->text(), "&System Info...");
         EXPECT_EQ(about.cmdOK->geometry(), TwipsRect(4320, 1560, 1260, 345));
         EXPECT_TRUE(about.cmdOK->isDefault());
-        const auto closed = WhenModal<frmAbout>([key](frmAbout& showing) {
-            EXPECT_TRUE(showing.cmdOK->hasFocus());
-            QTest::keyClick(QApplication::focusWidget(), key);
-        });
+        const auto closed = WhenModal<frmAbout>(
+            [key](frmAbout& showing) {
+                EXPECT_TRUE(showing.cmdOK->hasFocus());
+                QTest::keyClick(QApplication::focusWidget(), key);
+            },
+            [](frmAbout& showing) { return showing.isActiveWindow(); });
         EXPECT_EQ(about.exec(), QDialog::Accepted) << (key == Qt::Key_Escape ? "Esc" : "Enter");
         EXPECT_TRUE(*closed);
     }

@@ -308,16 +308,18 @@ TEST_F(QuizCycleTest, TheChooserListsTheSectionsAndOpensWhatIsPicked)
     QStringList titles;
     std::vector<int> data;
     bool listFocused = false;
-    const auto listed = WhenModal<frmSelSect>([&](frmSelSect& chooser) {
-        listFocused = chooser.lstSect->hasFocus();
-        for (int row = 0; row < chooser.lstSect->count(); ++row) {
-            titles << chooser.lstSect->item(row)->text();
-            data.push_back(chooser.lstSect->item(row)->data(Qt::UserRole).toInt());
-        }
-        QTest::keyClick(chooser.lstSect, Qt::Key_F1);
-        chooser.lstSect->setCurrentRow(5);  // "Menus"
-        QTest::mouseClick(chooser.cmdOK, Qt::LeftButton);
-    });
+    const auto listed = WhenModal<frmSelSect>(
+        [&](frmSelSect& chooser) {
+            listFocused = chooser.lstSect->hasFocus();
+            for (int row = 0; row < chooser.lstSect->count(); ++row) {
+                titles << chooser.lstSect->item(row)->text();
+                data.push_back(chooser.lstSect->item(row)->data(Qt::UserRole).toInt());
+            }
+            QTest::keyClick(chooser.lstSect, Qt::Key_F1);
+            chooser.lstSect->setCurrentRow(5);  // "Menus"
+            QTest::mouseClick(chooser.cmdOK, Qt::LeftButton);
+        },
+        [](frmSelSect& chooser) { return chooser.isActiveWindow(); });
     form.mnuChooseCurrSect->trigger();
     ASSERT_TRUE(*listed);
     EXPECT_TRUE(listFocused);
