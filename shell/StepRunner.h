@@ -69,7 +69,6 @@ public:
     bool returned() const { return returned_; }
     // The number of the latest failure, 0 when no step has failed.
     std::int16_t lastFailure() const { return lastFailure_; }
-    const std::string& code() const { return code_; }
 
 private:
     void handle(std::int16_t number);
