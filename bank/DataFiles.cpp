@@ -1,6 +1,6 @@
 #include "bank/DataFiles.h"
 
-#include "bank/CodePage.h"
+#include "shell/CodePage.h"
 #include "shell/Program.h"
 #include "shell/StepRunner.h"
 #include "shell/platform/Files.h"
@@ -20,7 +20,7 @@ constexpr const char* kLocation = "3407";
 
 void CheckDataFiles()
 {
-    auto& names = TheProgram().bank.dataFileNames;
+    auto& names = ProgramBank().dataFileNames;
     Steps steps(kLocation);
     steps([&] {
         for (std::size_t slot = 0; slot < kSectionDataFiles.size(); ++slot)
@@ -40,7 +40,7 @@ void CheckDataFiles()
 
 const std::array<std::string, kDataFileSlots>& DataFileNames()
 {
-    return TheProgram().bank.dataFileNames;
+    return ProgramBank().dataFileNames;
 }
 
 }  // namespace qd

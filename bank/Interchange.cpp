@@ -8,8 +8,8 @@
 
 #include <QString>
 
-#include "bank/CodePage.h"
 #include "bank/Convert.h"
+#include "shell/CodePage.h"
 #include "shell/Failure.h"
 
 namespace qd {

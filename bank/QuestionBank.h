@@ -1,4 +1,4 @@
-// The question bank's program-wide tables.
+// The question bank's tables.
 #pragma once
 
 #include <array>
@@ -33,5 +33,8 @@ struct QuestionBank {
     // Slot s - 1 names the data file of section s.
     std::array<std::string, kDataFileSlots> dataFileNames;
 };
+
+// The program's bank: the one the loader fills and the quiz reads.
+QuestionBank& ProgramBank();
 
 }  // namespace qd

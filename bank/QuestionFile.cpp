@@ -1,13 +1,11 @@
 #include "bank/QuestionFile.h"
 
+#include <filesystem>
 #include <fstream>
-#include <iterator>
-#include <limits>
+#include <string>
 #include <system_error>
 
-#include "bank/CodePage.h"
-#include "bank/Convert.h"
-#include "bank/Descrambler.h"
+#include "shell/CodePage.h"
 #include "shell/ErrorLog.h"
 #include "shell/Failure.h"
 #include "shell/Program.h"
@@ -23,70 +21,39 @@ namespace {
 constexpr const char* kMissingLocation = "3405";
 constexpr const char* kLoadLocation = "3406";
 
-// The whole file in memory, handed out line by line. A line ends at CR LF,
-// at a lone CR or at a lone LF.
-class LineReader {
-public:
-    void open(const std::filesystem::path& path)
-    {
-        std::error_code error;
-        const auto status = std::filesystem::status(path, error);
-        if (!std::filesystem::exists(status))
-            Raise(failure::kFileNotFound, "file not found: " + path.string());
-        if (!std::filesystem::is_regular_file(status))
-            Raise(failure::kPathFileAccessError, "not a file: " + path.string());
-        std::ifstream file(path, std::ios::binary);
-        if (!file)
-            Raise(failure::kPathFileAccessError, "cannot open " + path.string());
-        // One read of the whole file: its size first, then its bytes.
-        file.seekg(0, std::ios::end);
-        const std::streamoff size = file.tellg();
-        file.seekg(0, std::ios::beg);
-        if (size < 0)
-            Raise(failure::kDeviceIOError, "cannot read " + path.string());
-        data_.resize(static_cast<std::size_t>(size));
-        file.read(data_.data(), size);
-        data_.resize(static_cast<std::size_t>(file.gcount()));
-        if (file.bad())
-            Raise(failure::kDeviceIOError, "cannot read " + path.string());
-    }
-
-    bool atEnd() const { return pos_ >= data_.size(); }
-
-    std::string_view next()
-    {
-        if (atEnd())
-            Raise(failure::kInputPastEndOfFile, "input past end of file");
-        const std::size_t start = pos_;
-        std::size_t end = start;
-        while (end < data_.size() && data_[end] != '\r' && data_[end] != '\n')
-            ++end;
-        pos_ = end;
-        if (pos_ < data_.size() && data_[pos_] == '\r')
-            ++pos_;
-        if (pos_ < data_.size() && data_[pos_] == '\n' && (pos_ == end || data_[end] == '\r'))
-            ++pos_;
-        return std::string_view(data_).substr(start, end - start);
-    }
-
-private:
-    std::string data_;
-    std::size_t pos_ = 0;
-};
-
-bool IsBlankLine(std::string_view line)
+// The whole file in one read: its size first, then its bytes.
+std::string ReadWholeFile(const std::filesystem::path& path)
 {
-    return line.find_first_not_of(' ') == std::string_view::npos;
+    std::string data;
+    std::error_code error;
+    const auto status = std::filesystem::status(path, error);
+    if (!std::filesystem::exists(status))
+        Raise(failure::kFileNotFound, "file not found: " + path.string());
+    if (!std::filesystem::is_regular_file(status))
+        Raise(failure::kPathFileAccessError, "not a file: " + path.string());
+    std::ifstream file(path, std::ios::binary);
+    if (!file)
+        Raise(failure::kPathFileAccessError, "cannot open " + path.string());
+    file.seekg(0, std::ios::end);
+    const std::streamoff size = file.tellg();
+    file.seekg(0, std::ios::beg);
+    if (size < 0)
+        Raise(failure::kDeviceIOError, "cannot read " + path.string());
+    data.resize(static_cast<std::size_t>(size));
+    file.read(data.data(), size);
+    data.resize(static_cast<std::size_t>(file.gcount()));
+    if (file.bad())
+        Raise(failure::kDeviceIOError, "cannot read " + path.string());
+    return data;
 }
 
 }  // namespace
 
 void LoadQuestionFile(std::string_view fileName, LoadObserver* observer)
 {
-    QuestionBank& bank = TheProgram().bank;
-    LineReader file;
-    int line = 0;
-    LineRole role = LineRole::NumLines;
+    QuestionBank& bank = ProgramBank();
+    std::string bytes;
+    LoadPosition at;
 
     Steps steps(kLoadLocation, [&](std::int16_t number) {
         if (number == failure::kFileNotFound) {
@@ -95,102 +62,25 @@ void LoadQuestionFile(std::string_view fileName, LoadObserver* observer)
             EndProgram(kExitMissingFiles);
         }
         if (observer)
-            observer->failed(line, role, number);
+            observer->failed(at.line, at.role, number);
         LogError(number, kLoadLocation);
         return AfterFailure::NextStep;
     });
 
-    // One line of the file, descrambled; `raw` receives it as read.
-    const auto readLine = [&](LineRole lineRole, std::string_view& raw) {
-        role = lineRole;
-        ++line;
-        raw = file.next();
-        return DescrambleLine(kQuestionKey, raw, 0);
-    };
-    const auto notify = [&](std::string_view raw, std::string_view plain) {
-        if (observer)
-            observer->lineRead(line, role, raw, plain);
-    };
-    const auto current = [&]() -> QuestionRecord& { return bank.table.at(static_cast<std::size_t>(bank.count)); };
-
     steps([] { SetMousePointer(kHourglass); });
-    steps([&] { file.open(ProgramPath(fileName)); });
-    steps([&] {
-        bank.table.assign(1, QuestionRecord {});
-        bank.count = 0;
-    });
-
-    bool stop = false;
-    while (!stop && !file.atEnd()) {
-        std::string_view raw;  // the line as read; it lives as long as `file`
-        steps([&] { bank.table.resize(static_cast<std::size_t>(bank.count) + 2); });
-        steps([&] {
-            role = LineRole::NumLines;
-            ++line;
-            raw = file.next();
-            if (IsBlankLine(raw)) {
-                stop = true;
-                if (observer)
-                    observer->stopped(line);
-            } else if (bank.count == std::numeric_limits<std::int16_t>::max()) {
-                stop = true;
-                if (observer)
-                    observer->stopped(line);
-                Raise(failure::kOverflow, "more than 32767 questions");
-            }
-        });
-        if (stop)
-            break;
-        steps([&] {
-            current().NumLines = DescrambleLine(kQuestionKey, raw, 0);
-            notify(raw, current().NumLines);
-        });
-
-        // A count that is not a whole number from 0 to 255 is logged and
-        // read as 0: the lines that follow are taken as the answers, so the
-        // rest of the file is still read and every misplaced line is seen.
-        unsigned questionLines = 0;
-        steps([&] { questionLines = ToByte(current().NumLines); });
-
-        for (unsigned i = 0; i < questionLines; ++i) {
-            steps([&] {
-                const std::string plain = readLine(LineRole::Question, raw);
-                notify(raw, plain);
-                std::string& question = current().Question;
-                question += plain;
-                question += "\r\n";
-                if (plain.find('?') != std::string::npos)
-                    question += "\r\n\r\n";
-            });
-        }
-
-        const std::pair<LineRole, std::string QuestionRecord::*> fields[] = {
-            {LineRole::Answer1, &QuestionRecord::Answer1}, {LineRole::Answer2, &QuestionRecord::Answer2},
-            {LineRole::Answer3, &QuestionRecord::Answer3}, {LineRole::Answer4, &QuestionRecord::Answer4},
-            {LineRole::AnsNum, &QuestionRecord::AnsNum},   {LineRole::Ref, &QuestionRecord::Ref},
-        };
-        for (const auto& [fieldRole, field] : fields) {
-            steps([&, fieldRole = fieldRole, field = field] {
-                std::string plain = readLine(fieldRole, raw);
-                notify(raw, plain);
-                current().*field = std::move(plain);
-            });
-        }
-
-        steps([&] { ++bank.count; });
-    }
-
+    steps([&] { bytes = ReadWholeFile(ProgramPath(fileName)); });
+    ReadQuestionRecords(bytes, bank, steps, at, observer);
     steps([] { SetMousePointer(kDefaultPointer); });
 }
 
 const std::vector<QuestionRecord>& QuestionTable()
 {
-    return TheProgram().bank.table;
+    return ProgramBank().table;
 }
 
 std::int16_t QuestionCount()
 {
-    return TheProgram().bank.count;
+    return ProgramBank().count;
 }
 
 }  // namespace qd

@@ -6,9 +6,9 @@
 
 #include <QString>
 
-#include "bank/CodePage.h"
 #include "bank/Convert.h"
 #include "bank/Descrambler.h"
+#include "shell/CodePage.h"
 #include "shell/Failure.h"
 
 namespace qd {

@@ -20,7 +20,7 @@
 #include <string_view>
 #include <vector>
 
-#include "bank/QuestionFile.h"
+#include "bank/QuestionRecords.h"
 
 namespace qd {
 

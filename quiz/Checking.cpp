@@ -2,9 +2,9 @@
 
 #include <QGroupBox>
 
-#include "bank/CodePage.h"
 #include "quiz/Session.h"
 #include "quiz/frmMain.h"
+#include "shell/CodePage.h"
 #include "shell/Controls.h"
 #include "shell/StepRunner.h"
 

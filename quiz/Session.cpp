@@ -3,12 +3,12 @@
 #include <QGroupBox>
 #include <QListWidget>
 
-#include "bank/CodePage.h"
 #include "bank/Convert.h"
 #include "bank/DataFiles.h"
 #include "bank/QuestionFile.h"
 #include "quiz/frmMain.h"
 #include "sections/frmSelSect.h"
+#include "shell/CodePage.h"
 #include "shell/Controls.h"
 #include "shell/Program.h"
 #include "shell/StepRunner.h"
@@ -22,7 +22,7 @@ constexpr const char* kOpenLocation = "3404";
 
 SessionState& Session()
 {
-    return TheProgram().session;
+    return TheProgram().part<SessionState>();
 }
 
 const QuestionRecord& QuestionAt(std::int16_t number)

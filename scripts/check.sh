@@ -7,7 +7,7 @@ scripts/deps.sh clang-format clang-tidy cppcheck
 build=${BUILD_DIR:-build}
 [ -f "$build/compile_commands.json" ] || cmake -S . -B "$build" -G Ninja >/dev/null
 # Generated sources (moc, rcc) must exist for clang-tidy to see the code as the compiler does.
-cmake --build "$build" --target quizdeck_core_autogen quizdeck_tests_autogen >/dev/null 2>&1 || cmake --build "$build"
+cmake --build "$build" --target quizdeck_windows_autogen quizdeck_quiz_autogen quizdeck_startup_autogen quizdeck_tests_autogen >/dev/null 2>&1 || cmake --build "$build"
 
 sources=$(git ls-files '*.cpp' '*.h')
 failed=0

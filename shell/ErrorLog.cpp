@@ -5,7 +5,7 @@
 
 #include <QLocale>
 
-#include "bank/CodePage.h"
+#include "shell/CodePage.h"
 #include "shell/Failure.h"
 #include "shell/Program.h"
 #include "shell/platform/Clock.h"

@@ -2,10 +2,12 @@
 
 #include "Version.h"
 #include "shell/ErrorLog.h"
+#include "shell/Failure.h"
 #include "shell/platform/Clock.h"
 #include "shell/platform/Files.h"
 #include "shell/platform/HelpViewer.h"
 #include "shell/platform/MessageBoxes.h"
+#include "shell/platform/MousePointer.h"
 #include "shell/platform/Printer.h"
 #include "shell/platform/ProcessStarter.h"
 #include "shell/platform/ProgramEnd.h"
@@ -13,19 +15,12 @@
 
 namespace qd {
 
-bool QuestionRecord::operator==(const QuestionRecord& other) const
-{
-    return NumLines == other.NumLines && Question == other.Question && Answer1 == other.Answer1
-        && Answer2 == other.Answer2 && Answer3 == other.Answer3 && Answer4 == other.Answer4 && AnsNum == other.AnsNum
-        && Ref == other.Ref;
-}
-
 Program::Program()
     : programFolder(ExecutableFolder()), appTitle(QString::fromUtf8(version::kProductTitle)),
       clock_(std::make_unique<SystemClock>()), errorLog_(std::make_unique<FileErrorLog>()),
-      helpViewer_(std::make_unique<DesktopHelpViewer>()), messageBoxes_(std::make_unique<QtMessageBoxes>()),
+      helpViewer_(std::make_unique<NoHelpViewer>()), messageBoxes_(std::make_unique<StandardErrorMessageBoxes>()),
       ender_(std::make_unique<ProcessEnder>()), processStarter_(std::make_unique<DetachedProcessStarter>()),
-      registry_(std::make_unique<DesktopRegistry>()), printerChooser_(std::make_unique<DialogPrinterChooser>())
+      registry_(std::make_unique<DesktopRegistry>()), pointerDisplay_(std::make_unique<NoPointerDisplay>())
 {
 }
 
@@ -62,6 +57,17 @@ void Program::setRegistry(std::unique_ptr<Registry> registry)
 void Program::setPrinterChooser(std::unique_ptr<PrinterChooser> printerChooser)
 {
     printerChooser_ = std::move(printerChooser);
+}
+void Program::setPointerDisplay(std::unique_ptr<PointerDisplay> pointerDisplay)
+{
+    pointerDisplay_ = std::move(pointerDisplay);
+}
+
+PrinterChooser& Program::printerChooser() const
+{
+    if (!printerChooser_)
+        Raise(failure::kInternalError, "no print dialog without a window system");
+    return *printerChooser_;
 }
 
 namespace {

@@ -1,19 +1,20 @@
 // The one owner of Quizdeck's program-wide state.
 //
 // Everything that lives for the whole run sits here: the values the main
-// window sets at load (application title, help file), the question bank's
-// tables, and the seams through which the program reaches the outside world.
-// Each seam has a real default, which is what users run; tests replace a seam
-// and call ResetProgram() to start again from a fresh run's state.
+// window sets at load (application title, help file), the seams through
+// which the program reaches the outside world, and the parts that the layers
+// above keep for the whole run (the question tables, the session), each
+// created on first use. Each seam has a real default; the ones that need a
+// window system are put in by UseDesktopSeams(). Tests replace a seam and call
+// ResetProgram() to start again from a fresh run's state.
 #pragma once
 
 #include <filesystem>
 #include <memory>
+#include <typeindex>
+#include <unordered_map>
 
 #include <QString>
-
-#include "bank/QuestionBank.h"
-#include "quiz/SessionState.h"
 
 namespace qd {
 
@@ -21,6 +22,7 @@ class Clock;
 class ErrorLogWriter;
 class HelpViewer;
 class MessageBoxes;
+class PointerDisplay;
 class PrinterChooser;
 class ProcessStarter;
 class ProgramEnder;
@@ -39,12 +41,19 @@ public:
     QString appTitle;
     // The application help file, set by the main window when it loads.
     QString helpFile;
-    // The open section's questions and the data-file name table.
-    QuestionBank bank;
-    // The open section and the question on screen.
-    SessionState session;
     // The application-wide mouse pointer: kDefaultPointer or kHourglass.
     int mousePointer = 0;
+
+    // The run's one `Part`, made on first use: how a layer above keeps its
+    // program-wide state here without this layer knowing its type.
+    template <typename Part>
+    Part& part()
+    {
+        std::shared_ptr<void>& slot = parts_[std::type_index(typeid(Part))];
+        if (!slot)
+            slot = std::make_shared<Part>();
+        return *static_cast<Part*>(slot.get());
+    }
 
     Clock& clock() const { return *clock_; }
     ErrorLogWriter& errorLog() const { return *errorLog_; }
@@ -53,7 +62,9 @@ public:
     ProgramEnder& ender() const { return *ender_; }
     ProcessStarter& processStarter() const { return *processStarter_; }
     Registry& registry() const { return *registry_; }
-    PrinterChooser& printerChooser() const { return *printerChooser_; }
+    PointerDisplay& pointerDisplay() const { return *pointerDisplay_; }
+    // The print dialog needs a window system: Failure 51 until one is set.
+    PrinterChooser& printerChooser() const;
 
     void setClock(std::unique_ptr<Clock> clock);
     void setErrorLog(std::unique_ptr<ErrorLogWriter> errorLog);
@@ -63,6 +74,7 @@ public:
     void setProcessStarter(std::unique_ptr<ProcessStarter> processStarter);
     void setRegistry(std::unique_ptr<Registry> registry);
     void setPrinterChooser(std::unique_ptr<PrinterChooser> printerChooser);
+    void setPointerDisplay(std::unique_ptr<PointerDisplay> pointerDisplay);
 
 private:
     std::unique_ptr<Clock> clock_;
@@ -73,12 +85,15 @@ private:
     std::unique_ptr<ProcessStarter> processStarter_;
     std::unique_ptr<Registry> registry_;
     std::unique_ptr<PrinterChooser> printerChooser_;
+    std::unique_ptr<PointerDisplay> pointerDisplay_;
+    std::unordered_map<std::type_index, std::shared_ptr<void>> parts_;
 };
 
 Program& TheProgram();
 
-// Throws the program-wide state away and starts again with the real seams,
-// as at the start of a run.
+// Throws the program-wide state away and starts again with the seams a
+// program without windows has (UseDesktopSeams() adds the desktop's), as at
+// the start of a run.
 void ResetProgram();
 
 // A file of the program folder: the folder, the separator, the name.

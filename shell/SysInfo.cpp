@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "bank/CodePage.h"
+#include "shell/CodePage.h"
 #include "shell/Failure.h"
 #include "shell/Program.h"
 #include "shell/StepRunner.h"

@@ -3,10 +3,12 @@
 
 #include "shell/Program.h"
 #include "shell/mainMOD.h"
+#include "shell/platform/DesktopSeams.h"
 
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
+    qd::UseDesktopSeams();
     qd::PrepareApplication();
     qd::Main();
     // The program's windows (the help window too) go before the application does.

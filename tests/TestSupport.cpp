@@ -11,6 +11,7 @@
 
 #include "bank/Descrambler.h"
 #include "bank/QuestionFile.h"
+#include "shell/platform/DesktopSeams.h"
 
 void PrintTo(const QString& text, std::ostream* out)
 {
@@ -46,6 +47,7 @@ void ProgramTest::SetUp()
 {
     ASSERT_TRUE(dir_.isValid());
     ResetProgram();
+    UseDesktopSeams();
     Program& program = TheProgram();
     program.programFolder = folder();
     auto boxesSeam = std::make_unique<ScriptedMessageBoxes>();

@@ -5,7 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QFile>
 #include <QFileInfo>
+#include <QTemporaryDir>
 
 #include "quiz/frmMain.h"
 #include "shell/Controls.h"
@@ -148,27 +150,55 @@ TEST_F(SysInfoTest, GetKeyValueReadsTextNumbersAndLeavesOtherTypesAlone)
     EXPECT_EQ(registry->openKeys(), 0u);
 }
 
-TEST(DesktopRegistryTest, KnowsOnlyTheToolPathAndOnlyWhenAToolIsInstalled)
+// The path the registry answers for the MSINFO key, or "" when it cannot be opened.
+std::string ToolPath(DesktopRegistry& registry)
 {
-    DesktopRegistry registry;
     HKEY key = 0;
-    EXPECT_EQ(registry.RegOpenKeyExA(HKEY_LOCAL_MACHINE, kEntry2, 0, kSysInfoKeyAccess, &key), ERROR_FILE_NOT_FOUND);
-    const long opened = registry.RegOpenKeyExA(HKEY_LOCAL_MACHINE, kEntry1, 0, kSysInfoKeyAccess, &key);
-    bool installed = false;
-    for (const std::string& name : DesktopRegistry::Candidates())
-        installed = installed || QFileInfo(QStringLiteral("/usr/bin/") + QString::fromStdString(name)).isExecutable();
-    if (!installed) {
-        EXPECT_EQ(opened, ERROR_FILE_NOT_FOUND);
-        return;
-    }
-    ASSERT_EQ(opened, ERROR_SUCCESS);
+    if (registry.RegOpenKeyExA(HKEY_LOCAL_MACHINE, kEntry1, 0, kSysInfoKeyAccess, &key) != ERROR_SUCCESS)
+        return {};
     std::uint8_t data[1024] = {};
     std::uint32_t size = sizeof data;
     std::uint32_t type = 0;
     EXPECT_EQ(registry.RegQueryValueExA(key, "PATH", &type, data, &size), ERROR_SUCCESS);
     EXPECT_EQ(type, REG_SZ);
-    EXPECT_TRUE(QFileInfo(QString::fromLatin1(reinterpret_cast<const char*>(data))).isExecutable());
     EXPECT_EQ(registry.RegCloseKey(key), ERROR_SUCCESS);
+    return reinterpret_cast<const char*>(data);
+}
+
+void PutProgram(const QString& path, bool executable)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("#!/bin/sh\n");
+    file.close();
+    if (executable)
+        file.setPermissions(file.permissions() | QFileDevice::ExeOwner);
+}
+
+TEST(DesktopRegistryTest, FindsTheFirstInstalledToolEachTimeTheKeyIsOpened)
+{
+    QTemporaryDir first;
+    QTemporaryDir second;
+    DesktopRegistry registry({first.path().toStdString(), second.path().toStdString()});
+    HKEY key = 0;
+    EXPECT_EQ(registry.RegOpenKeyExA(HKEY_LOCAL_MACHINE, kEntry2, 0, kSysInfoKeyAccess, &key), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(registry.RegOpenKeyExA(HKEY_LOCAL_MACHINE, kEntry1, 0, kSysInfoKeyAccess, &key), ERROR_FILE_NOT_FOUND);
+
+    // A file that cannot be run is not a tool; one installed later is found.
+    PutProgram(second.filePath(QStringLiteral("hardinfo")), false);
+    EXPECT_EQ(ToolPath(registry), "");
+    PutProgram(second.filePath(QStringLiteral("xfce4-about")), true);
+    EXPECT_EQ(ToolPath(registry), second.filePath(QStringLiteral("xfce4-about")).toStdString());
+    // The candidates' order counts before the folders' order.
+    PutProgram(second.filePath(QStringLiteral("kinfocenter")), true);
+    PutProgram(first.filePath(QStringLiteral("gnome-system-monitor")), true);
+    EXPECT_EQ(ToolPath(registry), second.filePath(QStringLiteral("kinfocenter")).toStdString());
+    // Removed again: the key is gone.
+    ASSERT_TRUE(QFile::remove(second.filePath(QStringLiteral("kinfocenter"))));
+    ASSERT_TRUE(QFile::remove(second.filePath(QStringLiteral("xfce4-about"))));
+    EXPECT_EQ(ToolPath(registry), first.filePath(QStringLiteral("gnome-system-monitor")).toStdString());
+    ASSERT_TRUE(QFile::remove(first.filePath(QStringLiteral("gnome-system-monitor"))));
+    EXPECT_EQ(registry.RegOpenKeyExA(HKEY_LOCAL_MACHINE, kEntry1, 0, kSysInfoKeyAccess, &key), ERROR_FILE_NOT_FOUND);
 }
 
 class AboutTest : public WindowTest { };

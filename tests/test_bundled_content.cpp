@@ -6,11 +6,11 @@
 #include <QProcess>
 #include <gtest/gtest.h>
 
-#include "bank/CodePage.h"
 #include "bank/DataFiles.h"
 #include "bank/QuestionFile.h"
 #include "quiz/Checking.h"
 #include "quiz/frmMain.h"
+#include "shell/CodePage.h"
 #include "shell/Controls.h"
 #include "tests/TestSupport.h"
 

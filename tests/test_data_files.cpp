@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "bank/DataFiles.h"
+#include "shell/platform/DesktopSeams.h"
 #include "tests/TestSupport.h"
 
 namespace qd::test {
@@ -111,6 +112,7 @@ TEST(DataFilesDeathTest, AMissingFileEndsTheProcessAfterTheRealMessage)
 {
     const auto run = [] {
         ResetProgram();
+        UseDesktopSeams();
         QTemporaryDir dir;
         TheProgram().programFolder = dir.path().toStdString();
         PressOkOnNextMessageBox([](const QMessageBox& box) {

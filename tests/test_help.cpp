@@ -12,6 +12,7 @@
 #include "shell/Controls.h"
 #include "shell/HelpFile.h"
 #include "shell/HelpWindow.h"
+#include "shell/platform/DesktopHelpViewer.h"
 #include "tests/WindowSupport.h"
 
 namespace qd::test {

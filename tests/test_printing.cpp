@@ -11,7 +11,7 @@
 #include "quiz/PrintQuestion.h"
 #include "quiz/frmMain.h"
 #include "shell/Controls.h"
-#include "shell/platform/Printer.h"
+#include "shell/platform/PrintDialog.h"
 #include "tests/WindowSupport.h"
 
 namespace qd::test {

@@ -13,6 +13,7 @@
 
 #include "bank/Descrambler.h"
 #include "bank/QuestionFile.h"
+#include "shell/platform/DesktopSeams.h"
 #include "shell/platform/MousePointer.h"
 #include "tests/TestSupport.h"
 
@@ -272,6 +273,7 @@ TEST(QuestionFileDeathTest, AMissingFileEndsTheProcessAfterTheMessageIsAnswered)
 {
     const auto run = [] {
         ResetProgram();
+        UseDesktopSeams();
         QTemporaryDir dir;
         TheProgram().programFolder = dir.path().toStdString();
         PressOkOnNextMessageBox(

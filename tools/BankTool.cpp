@@ -22,13 +22,9 @@
 #include "bank/Convert.h"
 #include "bank/Descrambler.h"
 #include "bank/Interchange.h"
-#include "bank/QuestionFile.h"
+#include "bank/QuestionRecords.h"
 #include "bank/QuestionSource.h"
-#include "shell/ErrorLog.h"
 #include "shell/Failure.h"
-#include "shell/Program.h"
-#include "shell/platform/MessageBoxes.h"
-#include "shell/platform/ProgramEnd.h"
 
 namespace qd {
 
@@ -243,51 +239,6 @@ int RunFilter(const std::vector<std::string>& args, const LineConverter& convert
 // ---------------------------------------------------------------------------
 // Loading data files as the program does
 
-// Keeps the entries the loader logs: the tool reports problems itself and
-// never writes a log file beside the files it reads.
-class CollectingErrorLog final : public ErrorLogWriter {
-public:
-    void write(std::int16_t number, std::string_view code) override { entries_.emplace_back(number, code); }
-
-private:
-    std::vector<std::pair<std::int16_t, std::string>> entries_;
-};
-
-class StreamMessageBoxes final : public MessageBoxes {
-public:
-    explicit StreamMessageBoxes(std::ostream& err) : err_(err) { }
-
-    MsgAnswer show(const MsgBoxRequest& request) override
-    {
-        err_ << "quizdeck-bank: " << request.prompt.toStdString() << '\n';
-        return request.buttons == MsgButtons::YesNo ? MsgAnswer::No : MsgAnswer::Ok;
-    }
-
-private:
-    std::ostream& err_;
-};
-
-// Lets EndProgram raise ProgramEnded instead of ending the process.
-class ReturningEnder final : public ProgramEnder {
-public:
-    void end(int /*status*/) override { }
-};
-
-// The tool's seams in the program-wide state for as long as it loads files.
-class ToolSession {
-public:
-    explicit ToolSession(std::ostream& err)
-    {
-        Program& program = TheProgram();
-        program.setErrorLog(std::make_unique<CollectingErrorLog>());
-        program.setMessageBoxes(std::make_unique<StreamMessageBoxes>(err));
-        program.setEnder(std::make_unique<ReturningEnder>());
-    }
-    ~ToolSession() { ResetProgram(); }
-    ToolSession(const ToolSession&) = delete;
-    ToolSession& operator=(const ToolSession&) = delete;
-};
-
 struct LoadedFile {
     std::string bytes;
     LoadRecorder load;
@@ -298,17 +249,10 @@ LoadedFile LoadDataFile(const std::string& name)
 {
     LoadedFile loaded;
     loaded.bytes = ReadFileBytes(name);
-    const auto path = std::filesystem::absolute(std::filesystem::path(name));
-    TheProgram().programFolder = path.parent_path();
-    try {
-        LoadQuestionFile(path.filename().string(), &loaded.load);
-    } catch (const ProgramEnded&) {
-        throw FileError(name + ": cannot be read");
-    }
+    loaded.questionCount = ReadDataFileRecords(loaded.bytes, loaded.load).count;
     const auto& failures = loaded.load.failures();
     if (std::any_of(failures.begin(), failures.end(), [](const LoadFailure& f) { return f.line == 0; }))
         throw FileError(name + ": cannot be read");
-    loaded.questionCount = QuestionCount();
     return loaded;
 }
 
@@ -529,7 +473,6 @@ int RunUnpack(const std::vector<std::string>& args, std::ostream& out, std::ostr
     const Options options = ParseOptions(args, {});
     ExpectOperands(options, 1, "unpack takes one data file");
     const std::string& name = options.operands.front();
-    const ToolSession session(err);
     const LoadedFile loaded = LoadDataFile(name);
     out << UnpackSource(StoredBankFromLoad(loaded.load, loaded.bytes));
     const auto problems = ProblemFinder(loaded.load, loaded.bytes).find();
@@ -556,7 +499,6 @@ int RunCheck(const std::vector<std::string>& args, std::ostream& out, std::ostre
     const Options options = ParseOptions(args, {});
     if (options.operands.empty())
         throw UsageError("check needs at least one data file");
-    const ToolSession session(err);
     int status = kToolDone;
     for (const std::string& name : options.operands)
         status = std::max(status, CheckOne(name, out, err));
@@ -637,7 +579,6 @@ int RunExport(const std::vector<std::string>& args, std::ostream& out, std::ostr
     const InterchangeFormat format = FormatOf(options, "export");
     ExpectOperands(options, 1, "export takes one data file");
     const std::string& name = options.operands.front();
-    const ToolSession session(err);
     const LoadedFile loaded = LoadDataFile(name);
     const ExportResult result = ExportQuestions(format, StoredBankFromLoad(loaded.load, loaded.bytes));
     out << result.text;

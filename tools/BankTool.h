@@ -27,9 +27,8 @@ inline constexpr int kToolUsage = 2;  // a usage error, or a file that cannot be
 //   export --format gift|aiken FILE.drv
 //                               data file -> GIFT or Aiken on `out`
 //
-// check, unpack and export load through the program-wide state (TheProgram()) with the
-// tool's own seams: no error log file, message boxes on `err`, no process exit.
-// The program-wide state is reset (ResetProgram) before they return.
+// check, unpack and export read a data file's records as the program does, but
+// keep no program-wide state and write no error log: every problem is reported.
 int RunBankTool(const std::vector<std::string>& args, std::istream& in, std::ostream& out, std::ostream& err);
 
 // The short usage text that usage errors and --help print.

@@ -3,13 +3,10 @@
 #pragma once
 
 #include <cstdint>
-#include <memory>
 
 #include <QString>
 
 namespace qd {
-
-class HelpWindow;
 
 // The commands the program sends, with the values they have always had.
 enum class HelpCommand : std::uint32_t {
@@ -25,18 +22,10 @@ public:
     virtual bool WinHelp(const QString& helpFile, HelpCommand command, std::uint32_t data) = 0;
 };
 
-// The desktop's viewer: one help window, reused for every topic, which the
-// quit command closes. A help file that cannot be read is reported to the user.
-class DesktopHelpViewer final : public HelpViewer {
+// Where there are no windows: no topic can be shown.
+class NoHelpViewer final : public HelpViewer {
 public:
-    DesktopHelpViewer();
-    ~DesktopHelpViewer() override;
-    bool WinHelp(const QString& helpFile, HelpCommand command, std::uint32_t data) override;
-    // The open help window, or nullptr.
-    HelpWindow* window() const;
-
-private:
-    std::unique_ptr<HelpWindow> window_;
+    bool WinHelp(const QString&, HelpCommand, std::uint32_t) override { return false; }
 };
 
 }  // namespace qd

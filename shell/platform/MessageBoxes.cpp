@@ -1,43 +1,15 @@
 #include "shell/platform/MessageBoxes.h"
 
-#include <QApplication>
-#include <QMessageBox>
+#include <cstdio>
 
 #include "shell/Program.h"
 
 namespace qd {
 
-namespace {
-QMessageBox::Icon ToQt(MsgIcon icon)
+MsgAnswer StandardErrorMessageBoxes::show(const MsgBoxRequest& request)
 {
-    switch (icon) {
-    case MsgIcon::Question:
-        return QMessageBox::Question;
-    case MsgIcon::Critical:
-        return QMessageBox::Critical;
-    case MsgIcon::None:
-        break;
-    }
-    return QMessageBox::NoIcon;
-}
-}  // namespace
-
-MsgAnswer QtMessageBoxes::show(const MsgBoxRequest& request)
-{
-    const bool yesNo = request.buttons == MsgButtons::YesNo;
-    QMessageBox box(ToQt(request.icon), request.title, request.prompt,
-                    yesNo ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok, QApplication::activeWindow());
-    box.setTextFormat(Qt::PlainText);
-    if (yesNo)
-        box.setEscapeButton(QMessageBox::No);
-    switch (box.exec()) {
-    case QMessageBox::Yes:
-        return MsgAnswer::Yes;
-    case QMessageBox::No:
-        return MsgAnswer::No;
-    default:
-        return yesNo ? MsgAnswer::No : MsgAnswer::Ok;
-    }
+    std::fprintf(stderr, "%s: %s\n", qUtf8Printable(request.title), qUtf8Printable(request.prompt));
+    return request.buttons == MsgButtons::YesNo ? MsgAnswer::No : MsgAnswer::Ok;
 }
 
 MsgAnswer MsgBox(const QString& prompt, MsgButtons buttons, MsgIcon icon, const QString& title)

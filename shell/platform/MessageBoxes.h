@@ -24,8 +24,9 @@ public:
     virtual MsgAnswer show(const MsgBoxRequest& request) = 0;
 };
 
-// The real boxes: QMessageBox over the active window, plain text only.
-class QtMessageBoxes final : public MessageBoxes {
+// Where there are no windows (the bank tool, the fuzzers): the box's text
+// goes to standard error and the answer is OK, or No when asked.
+class StandardErrorMessageBoxes final : public MessageBoxes {
 public:
     MsgAnswer show(const MsgBoxRequest& request) override;
 };

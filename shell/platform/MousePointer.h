@@ -10,4 +10,17 @@ inline constexpr int kHourglass = 11;
 void SetMousePointer(int pointer);
 int MousePointer();
 
+// Shows a pointer change on the screen.
+class PointerDisplay {
+public:
+    virtual ~PointerDisplay() = default;
+    virtual void show(int pointer) = 0;
+};
+
+// Where there are no windows there is no pointer to show.
+class NoPointerDisplay final : public PointerDisplay {
+public:
+    void show(int) override { }
+};
+
 }  // namespace qd

@@ -15,10 +15,4 @@ public:
     virtual std::unique_ptr<QPrinter> choose(QWidget* parent) = 0;
 };
 
-// The print dialog. Where no printer is installed it offers printing to a PDF file.
-class DialogPrinterChooser final : public PrinterChooser {
-public:
-    std::unique_ptr<QPrinter> choose(QWidget* parent) override;
-};
-
 }  // namespace qd

@@ -3,10 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
-#include <unistd.h>
-
-#include "bank/CodePage.h"
-#include "shell/platform/Files.h"
+#include <QStandardPaths>
+#include <QStringList>
 
 namespace qd {
 
@@ -84,6 +82,16 @@ long InMemoryRegistry::RegQueryValueExA(HKEY key, const std::string& valueName, 
     return ERROR_SUCCESS;
 }
 
+void InMemoryRegistry::removeValue(const std::string& key, const std::string& name)
+{
+    const auto found = keys_.find(Folded(key));
+    if (found == keys_.end())
+        return;
+    found->second.erase(Folded(name));
+    if (found->second.empty())
+        keys_.erase(found);
+}
+
 long InMemoryRegistry::RegCloseKey(HKEY key)
 {
     return open_.erase(key) == 1 ? ERROR_SUCCESS : ERROR_INVALID_HANDLE;
@@ -100,25 +108,30 @@ const std::vector<std::string>& DesktopRegistry::Candidates()
     return candidates;
 }
 
-void DesktopRegistry::fill()
+const std::vector<std::string>& DesktopRegistry::ProgramFolders()
 {
-    filled_ = true;
-    for (const std::string& name : Candidates()) {
-        for (const char* folder : {"/usr/local/bin", "/usr/bin", "/bin"}) {
-            const std::filesystem::path path = std::filesystem::path(folder) / name;
-            if (IsNormalFile(path) && ::access(path.c_str(), X_OK) == 0) {
-                known_.setString(kMsInfoKey, "PATH", path.string());
-                return;
-            }
-        }
-    }
+    static const std::vector<std::string> folders = {"/usr/local/bin", "/usr/bin", "/bin"};
+    return folders;
 }
+
+DesktopRegistry::DesktopRegistry() : DesktopRegistry(ProgramFolders()) { }
+
+DesktopRegistry::DesktopRegistry(std::vector<std::string> folders) : folders_(std::move(folders)) { }
 
 long DesktopRegistry::RegOpenKeyExA(HKEY root, const std::string& subKey, std::uint32_t options, std::uint32_t access,
                                     HKEY* result)
 {
-    if (!filled_)
-        fill();
+    QStringList folders;
+    for (const std::string& folder : folders_)
+        folders << QString::fromStdString(folder);
+    known_.removeValue(kMsInfoKey, "PATH");
+    for (const std::string& name : Candidates()) {
+        const QString path = QStandardPaths::findExecutable(QString::fromStdString(name), folders);
+        if (!path.isEmpty()) {
+            known_.setString(kMsInfoKey, "PATH", path.toStdString());
+            break;
+        }
+    }
     return known_.RegOpenKeyExA(root, subKey, options, access, result);
 }
 

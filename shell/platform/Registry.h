@@ -49,6 +49,7 @@ public:
                    std::uint32_t type = REG_SZ);
     // Opening `key` fails when the access asked for includes any of `rights`.
     void refuseAccess(const std::string& key, std::uint32_t rights);
+    void removeValue(const std::string& key, const std::string& name);
     // Keys opened and not yet closed.
     std::size_t openKeys() const { return open_.size(); }
 
@@ -70,9 +71,14 @@ private:
 };
 
 // This desktop's registry: it knows one entry, the system-information tool's
-// path, which it answers with the first such program installed here.
+// path, which it answers with the first such program installed in `folders`.
+// It looks every time the key is opened, so a tool installed while the
+// program runs is found.
 class DesktopRegistry final : public Registry {
 public:
+    DesktopRegistry();
+    explicit DesktopRegistry(std::vector<std::string> folders);
+
     long RegOpenKeyExA(HKEY root, const std::string& subKey, std::uint32_t options, std::uint32_t access,
                        HKEY* result) override;
     long RegQueryValueExA(HKEY key, const std::string& valueName, std::uint32_t* type, std::uint8_t* data,
@@ -81,12 +87,12 @@ public:
 
     // The system-information programs looked for, in order.
     static const std::vector<std::string>& Candidates();
+    // Where they are looked for, in order.
+    static const std::vector<std::string>& ProgramFolders();
 
 private:
-    void fill();
-
+    std::vector<std::string> folders_;
     InMemoryRegistry known_;
-    bool filled_ = false;
 };
 
 }  // namespace qd

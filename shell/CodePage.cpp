@@ -1,4 +1,4 @@
-#include "bank/CodePage.h"
+#include "shell/CodePage.h"
 
 #include <array>
 

@@ -1,4 +1,4 @@
-#include "shell/platform/HelpViewer.h"
+#include "shell/platform/DesktopHelpViewer.h"
 
 #include "shell/HelpWindow.h"
 #include "shell/platform/MessageBoxes.h"

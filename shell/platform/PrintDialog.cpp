@@ -1,4 +1,4 @@
-#include "shell/platform/Printer.h"
+#include "shell/platform/PrintDialog.h"
 
 #include <QPrintDialog>
 #include <QPrinter>

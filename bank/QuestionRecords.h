@@ -1,0 +1,48 @@
+// Reading the bytes of a data file into question records, line by line, the
+// way the program reads them.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+#include "bank/QuestionBank.h"
+
+namespace qd {
+
+class Steps;
+
+// The key every line of every data file is scrambled with.
+inline constexpr std::string_view kQuestionKey = "kq38>]!wz%hpr/^;e";
+
+// What a line of a data file holds, by its place in a record.
+enum class LineRole { NumLines, Question, Answer1, Answer2, Answer3, Answer4, AnsNum, Ref };
+
+// Follows a load line by line; the data-file check uses it to name the lines
+// of the problems it reports. Line numbers start at 1; a line past the end of
+// the file gets the number it would have had.
+class LoadObserver {
+public:
+    virtual ~LoadObserver() = default;
+    virtual void lineRead(int line, LineRole role, std::string_view raw, std::string_view plain) = 0;
+    virtual void failed(int line, LineRole role, std::int16_t number) = 0;
+    // Reading stopped at `line` before the file's end: an empty or all-space
+    // line where a record begins, or one record too many.
+    virtual void stopped(int line) = 0;
+};
+
+// The line being read, for a failure handler to name.
+struct LoadPosition {
+    int line = 0;
+    LineRole role = LineRole::NumLines;
+};
+
+// Replaces `bank`'s table and count with the records of `bytes`, running each
+// step through `steps`; `at` follows the line being read.
+void ReadQuestionRecords(std::string_view bytes, QuestionBank& bank, Steps& steps, LoadPosition& at,
+                         LoadObserver* observer);
+
+// The records of a data file's bytes as the program would read them. Nothing
+// is logged: every failure goes to `observer`.
+QuestionBank ReadDataFileRecords(std::string_view bytes, LoadObserver& observer);
+
+}  // namespace qd
