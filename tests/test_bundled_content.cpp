@@ -1,4 +1,5 @@
-// The bundled question files: clean, substantial, varied, and fit the window.
+// The bundled question files: clean, substantial, varied, fit the window, and
+// do not give the right answer away by its length.
 #include <array>
 #include <filesystem>
 #include <iomanip>
