@@ -1,6 +1,9 @@
-// The bundled question files: clean, substantial, varied, and fit the window.
+// The bundled question files: clean, substantial, varied, fit the window, and
+// do not give the right answer away by its length.
 #include <array>
 #include <filesystem>
+#include <iomanip>
+#include <iostream>
 
 #include <QGroupBox>
 #include <QProcess>
@@ -16,6 +19,19 @@
 
 namespace qd::test {
 namespace {
+
+// True when the correct answer has more characters than each of the other three,
+// which lets a learner guess it without knowing the subject.
+bool RightAnswerIsStrictlyLongest(const QuestionRecord& record)
+{
+    const std::array<const std::string*, 4> answers {&record.Answer1, &record.Answer2, &record.Answer3,
+                                                     &record.Answer4};
+    const std::size_t right = std::stoul(record.AnsNum) - 1;
+    for (std::size_t a = 0; a < answers.size(); ++a)
+        if (a != right && answers[a]->size() >= answers[right]->size())
+            return false;
+    return true;
+}
 
 class BundledContentTest : public ProgramTest {
 protected:
@@ -87,6 +103,31 @@ TEST_F(BundledContentTest, EveryQuestionAndItsFeedbackFitTheWindow)
             }
         }
     }
+}
+
+// By chance the right answer is the strictly longest of four in at most a
+// quarter of the questions; a bank well above that teaches guessing by length.
+TEST_F(BundledContentTest, TheLongestAnswerIsSeldomTheRightOne)
+{
+    int questions = 0;
+    int longest = 0;
+    for (const char* name : kSectionDataFiles) {
+        LoadQuestionFile(name);
+        int sectionLongest = 0;
+        const int count = QuestionCount();
+        for (int i = 0; i < count; ++i)
+            sectionLongest += RightAnswerIsStrictlyLongest(QuestionTable()[static_cast<std::size_t>(i)]);
+        std::cout << std::setw(14) << name << ": right answer strictly longest in " << sectionLongest << " of " << count
+                  << " (" << 100 * sectionLongest / count << "%)\n";
+        EXPECT_LE(sectionLongest * 100, count * 35) << name;
+        questions += count;
+        longest += sectionLongest;
+    }
+    std::cout << std::setw(14) << "all sections"
+              << ": right answer strictly longest in " << longest << " of " << questions << " ("
+              << 100 * longest / questions << "%)\n";
+    EXPECT_LE(longest * 100, questions * 30);
+    EXPECT_TRUE(log->entries.empty());
 }
 
 }  // namespace
