@@ -8,7 +8,7 @@ set -eu
 cd "$(dirname "$0")/.."
 scripts/deps.sh
 build=${BUILD_DIR:-build-bench}
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUIZDECK_BUILD_TESTS=OFF -DQUIZDECK_BUILD_BENCH=ON
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DQUIZDECK_BUILD_BENCH=ON
 cmake --build "$build" --target quizdeck_bench quizdeck_bench_window startup_quizdeck startup_minimal
 export QT_QPA_PLATFORM=offscreen
 

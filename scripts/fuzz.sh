@@ -9,7 +9,7 @@ seconds=${1:-60}
 scripts/deps.sh clang libclang-rt-14-dev
 build=${BUILD_DIR:-build-fuzz}
 CXX=clang++ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUIZDECK_FUZZ=ON \
-    -DQUIZDECK_BUILD_TESTS=OFF
+    -DBUILD_TESTING=OFF
 targets=${*:-$(ls fuzz/*.cpp | sed 's|fuzz/||; s|\.cpp$||')}
 # shellcheck disable=SC2086
 cmake --build "$build" --target $targets

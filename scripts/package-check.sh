@@ -15,7 +15,7 @@ sh "$top/scripts/deps.sh" dpkg-dev desktop-file-utils appstream
 
 echo "== building the package in $build"
 timeout 900 cmake -S "$top" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-    -DQUIZDECK_BUILD_TESTS=OFF -DQUIZDECK_BUILD_BENCH=OFF -DQUIZDECK_SANITIZE=OFF >/dev/null
+    -DBUILD_TESTING=OFF -DQUIZDECK_BUILD_BENCH=OFF -DQUIZDECK_SANITIZE=OFF >/dev/null
 timeout 900 ninja -C "$build" >/dev/null
 rm -f "$build"/quizdeck_*.deb
 (cd "$build" && timeout 300 cpack -G DEB >/dev/null)

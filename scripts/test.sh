@@ -11,13 +11,13 @@ jobs=$(nproc)
 
 echo "== Tests"
 build=${BUILD_DIR:-build}
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUIZDECK_BUILD_TESTS=ON
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=ON -DQUIZDECK_WERROR=ON
 cmake --build "$build"
 (cd "$build" && ctest --output-on-failure -j "$jobs" --timeout 120)
 
 echo "== Tests with AddressSanitizer and UndefinedBehaviorSanitizer"
 asan=${ASAN_BUILD_DIR:-build-asan}
-cmake -S . -B "$asan" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUIZDECK_BUILD_TESTS=ON -DQUIZDECK_SANITIZE=ON
+cmake -S . -B "$asan" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=ON -DQUIZDECK_WERROR=ON -DQUIZDECK_SANITIZE=ON
 cmake --build "$asan"
 (cd "$asan" &&
     ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 \

@@ -53,13 +53,15 @@ int TwipsToPixels(float twips)
 
 QRect TwipsRect(int left, int top, int width, int height)
 {
-    return {TwipsToPixels(left), TwipsToPixels(top), TwipsToPixels(width), TwipsToPixels(height)};
+    const auto pixels = [](int twips) { return TwipsToPixels(static_cast<float>(twips)); };
+    return {pixels(left), pixels(top), pixels(width), pixels(height)};
 }
 
 TwipsPosition CenteredPosition(QSize screenTwips, QSize windowTwips)
 {
-    const float top = float(screenTwips.height()) / 2 - float(windowTwips.height()) / 2 - kLiftTwips;
-    const float left = float(screenTwips.width()) / 2 - float(windowTwips.width()) / 2;
+    const auto half = [](int twips) { return static_cast<float>(twips) / 2; };
+    const float top = half(screenTwips.height()) - half(windowTwips.height()) - kLiftTwips;
+    const float left = half(screenTwips.width()) - half(windowTwips.width());
     return {left, top};
 }
 

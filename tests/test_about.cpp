@@ -88,17 +88,17 @@ TEST_F(SysInfoTest, EveryWayOfNotFindingTheToolEndsInTheMessage)
 {
     struct Case {
         const char* name;
-        void (*setUp)(InMemoryRegistry&, const std::string& tool);
+        void (*setUp)(InMemoryRegistry&, const std::string& toolPath);
     } cases[] = {
         {"both missing", [](InMemoryRegistry&, const std::string&) {}},
         {"write access refused",
-         [](InMemoryRegistry& r, const std::string& tool) {
-             r.setString(kEntry1, "PATH", tool);
+         [](InMemoryRegistry& r, const std::string& toolPath) {
+             r.setString(kEntry1, "PATH", toolPath);
              r.refuseAccess(kEntry1, 0x0002);
          }},
         {"expandable string",
-         [](InMemoryRegistry& r, const std::string& tool) {
-             r.setString(kEntry1, "PATH", tool, REG_EXPAND_SZ);
+         [](InMemoryRegistry& r, const std::string& toolPath) {
+             r.setString(kEntry1, "PATH", toolPath, REG_EXPAND_SZ);
              r.setString(kEntry2, "MSINFO", "/usr/bin");
          }},
         {"over 1024 bytes",

@@ -76,11 +76,11 @@ TEST_F(MainWindowTest, MenusCarryTheirCaptionsAndShortcut)
     EXPECT_EQ(titles, QStringList({"&File", "&Section", "&Help "}));
     EXPECT_EQ(form.mnuExit->text(), "E&xit");
     EXPECT_EQ(form.mnuChooseCurrSect->shortcut(), QKeySequence(QStringLiteral("Ctrl+S")));
-    const QList<QAction*> help = form.mnuHelp->actions();
-    ASSERT_EQ(help.size(), 3);
-    EXPECT_EQ(help[0]->text(), "&Help Topics");
-    EXPECT_TRUE(help[1]->isSeparator());
-    EXPECT_EQ(help[2]->text(), "&About");
+    const QList<QAction*> helpItems = form.mnuHelp->actions();
+    ASSERT_EQ(helpItems.size(), 3);
+    EXPECT_EQ(helpItems[0]->text(), "&Help Topics");
+    EXPECT_TRUE(helpItems[1]->isSeparator());
+    EXPECT_EQ(helpItems[2]->text(), "&About");
 }
 
 TEST_F(MainWindowTest, TabGoesFromExitThroughTheButtonsToTheAnswersAndOk)
