@@ -28,7 +28,7 @@ frmAbout::frmAbout(QWidget* parent) : Form(parent)
 void frmAbout::buildControls()
 {
     setFixedSize(TwipsRect(0, 0, 5655, 2925).size());
-    // The window system's default dialog font of the design.
+    // The dialog font the window has always had.
     setFont(SansSerifFont(8.25, false));
 
     picIcon = new QLabel(this);
@@ -46,7 +46,7 @@ void frmAbout::buildControls()
     lblVersion->setGeometry(TwipsRect(1050, 780, 3885, 225));
     lblDisclaimer = new CaptionLabel({}, this);
     // Down to the bottom edge rather than 1185 twips: the notice needs one
-    // more line in this desktop's font than it did in the design's.
+    // more line in this desktop's font than in the window's own.
     lblDisclaimer->setGeometry(TwipsRect(240, 1560, 3870, 1335));
     lblDisclaimer->setWordWrap(true);
     lblDisclaimer->setAlignment(Qt::AlignLeft | Qt::AlignTop);

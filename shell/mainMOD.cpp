@@ -19,7 +19,7 @@ void PrepareApplication()
     // The classic Windows look the windows were designed for.
     QApplication::setStyle(QStringLiteral("Windows"));
     InstallFontSubstitutes();
-    // The window system's default font of the design, for menus, message
+    // The dialog font the windows have always had, for menus, message
     // boxes and every control without a font of its own.
     QApplication::setFont(SansSerifFont(8.25, false));
     InitResources();

@@ -43,7 +43,7 @@ TEST_F(MainWindowTest, StartsWithOnlyExitEnabledAndNoSection)
     EXPECT_TRUE(log->entries.empty());
 }
 
-TEST_F(MainWindowTest, LayoutFollowsTheTwipsOfTheDesign)
+TEST_F(MainWindowTest, ControlsSitAtTheirTwipsAsTheWindowHasAlwaysBeen)
 {
     frmMain& form = openMain();
     EXPECT_EQ(form.lblQuestion->geometry(), TwipsRect(120, 360, 7815, 4695));
