@@ -165,19 +165,77 @@ TEST(InterchangeGift, LineBreaksInTheQuestionTextMakeQuestionLines)
     }
 }
 
-TEST(InterchangeGift, DropsPlainMoodleAndMarkdownFormatsAndKeepsOtherBrackets)
+struct FormatCase {
+    std::string source;
+    StoredQuestion question;
+};
+
+// Format marks in lower case are dropped wherever they stand; HTML becomes
+// what a reader sees, and a text without a mark has the question's format.
+TEST(InterchangeGift, ReadsFormatMarksAndHtml)
 {
-    const std::vector<std::pair<std::string, std::string>> cases = {
-        {"[plain]Q? {=a ~b ~c ~d}", "Q?"},          {"::T::[moodle] Q? {=a ~b ~c ~d}", "Q?"},
-        {"::T:: [Markdown]Q? {=a ~b ~c ~d}", "Q?"}, {"[moodle][html]Q? {=a ~b ~c ~d}", "[html]Q?"},
-        {"[1] Q? {=a ~b ~c ~d}", "[1] Q?"},         {"[text]Q? {=a ~b ~c ~d}", "[text]Q?"},
+    const std::array<std::string, 4> abcd = {"a", "b", "c", "d"};
+    const std::vector<FormatCase> cases = {
+        {"[plain]Q? {=a ~b ~c ~d}", Card({"Q?"}, abcd, 1)},
+        {"::T::[moodle] Q? {=a ~b ~c ~d}", Card({"Q?"}, abcd, 1)},
+        {"::T:: [Markdown]Q? {=a ~b ~c ~d}", Card({"[Markdown]Q?"}, abcd, 1)},
+        {"[moodle][html]Q? {=a ~b ~c ~d}", Card({"[html]Q?"}, abcd, 1)},
+        {"[1] Q? {=a ~b ~c ~d}", Card({"[1] Q?"}, abcd, 1)},
+        {"Q? {=[plain]a ~[markdown] b ~c ~d ####[moodle]r}", Card({"Q?"}, abcd, 1, "r")},
+        {"[html]<p>Tom &amp; Jerry&#8217;s <b>first</b>&nbsp;film?</p><p>Pick one.<br/>Only one.</p> {"
+         "=<i>a</i> ~b &lt; c ~[plain]<c> ~d&nbsp; ####<p>One</p>\\n<p>two &eacute;</p>}",
+         Card({"Tom & Jerry\x92s first film?", "Pick one.", "Only one."}, {"a", "b < c", "<c>", "d"}, 1,
+              "One two \xE9")},
+        {"[html]Broken <b>markup <i>and 2 < 3 {=a ~b ~c ~d}", Card({"Broken markup and 2 < 3"}, abcd, 1)},
+        {"[html]<script>x()</script><style>p \\{\\}</style><div>Q?</div>\\n\\n<p></p> {=a ~b ~c ~d}",
+         Card({"Q?"}, abcd, 1)},
+        {"Q? {=[html]<p>a</p>\n<p>still a</p> ~b ~c ~d}", Card({"Q?"}, {"a still a", "b", "c", "d"}, 1)},
+        {"[html]<p>Q?</p> {=a ~b ~c ~d ####[plain]<p>r</p>}", Card({"Q?"}, abcd, 1, "<p>r</p>")},
     };
-    for (const auto& [source, line] : cases) {
-        SCOPED_TRACE(source);
-        const ImportResult result = ImportGift(source);
+    for (const FormatCase& c : cases) {
+        SCOPED_TRACE(c.source);
+        const ImportResult result = ImportGift(c.source);
         EXPECT_EQ(Describe(result.errors), "");
-        EXPECT_EQ(result.bank, Bank({Card({line}, {"a", "b", "c", "d"}, 1)}));
+        EXPECT_EQ(result.bank, Bank({c.question}));
     }
+}
+
+// Read as the format's owner reads them, the way its own export writes them.
+TEST(InterchangeGift, ReadsWhatALearningPlatformExports)
+{
+    const ImportResult result =
+        ImportGift("// question: 0  name: Switch category to $course$/top/Geography\n"  // 1
+                   "$CATEGORY: $course$/top/Geography\n"  // 2
+                   "\n"  // 3
+                   "// question: 41  name: Capital\n"  // 4
+                   "::Capital::[html]<p dir\\=\"ltr\" style\\=\"text-align\\: left;\">Which city is the capital of "
+                   "France?</p>{\n"  // 5
+                   "\t=Paris#<p>Right, the capital</p>\n"  // 6
+                   "\t~London#\n"  // 7
+                   "\t~Berlin#<p>No, Germany</p>\n"  // 8
+                   "\t~%0%Madrid\n"  // 9
+                   "\t####<p>Paris has been the capital\n"  // 10
+                   "\tfor a long time.</p>\n"  // 11
+                   "}\n"  // 12
+                   "\n"  // 13
+                   "::Gap::The {=Caption ~Text ~Title ~Name} property sets the title.\n"  // 14
+                   "\n"  // 15
+                   "::Untitled Which one? {=a ~b ~c ~d}\n"  // 16
+                   "\n"  // 17
+                   "Two? {=a ~b ~c ~d ####first####second}\n");  // 18
+    EXPECT_EQ(Describe(result.errors), "");
+    EXPECT_EQ(Describe(result.notes),
+              "6: feedback on answers 1 and 3 dropped; a card has no place for it\n"
+              "18: feedback on answer 4 dropped; a card has no place for it\n");
+    EXPECT_EQ(result.skipped, 0u);
+    EXPECT_EQ(result.bank,
+              Bank({
+                  Card({"Which city is the capital of France?"}, {"Paris", "London", "Berlin", "Madrid"}, 1,
+                       "Paris has been the capital for a long time."),
+                  Card({"The _____ property sets the title."}, {"Caption", "Text", "Title", "Name"}, 1),
+                  Card({"Untitled Which one?"}, {"a", "b", "c", "d"}, 1),
+                  Card({"Two?"}, {"a", "b", "c", "d"}, 1, "second"),
+              }));
 }
 
 TEST(InterchangeGift, IgnoresCategories)
@@ -241,21 +299,19 @@ TEST(InterchangeGift, ReportsAndSkipsQuestionsThatDoNotFitACard)
         {"unterminated braces", "Q? {=a ~b\n~c ~d", "3: the answer braces are not closed\n"},
         {"a second opening brace", "Q? {=a ~b {~c ~d}", "3: a second \"{\" before the answer braces are closed\n"},
         {"closing brace first", "Q? } {=a ~b ~c ~d}", "3: a \"}\" before the answer braces open\n"},
-        {"missing word", "The {=Caption ~Text ~Title ~Name} property.",
-         "3: text after the closing \"}\": a missing-word question, or no blank line between two questions\n"},
+        {"second right answer on its line", "Two?\n{\n=a\n~b\n=c\n~d\n}",
+         "7: 2 right answers (\"=\"); a card has exactly one\n"},
+        {"fifth answer on its line", "Five?\n{\n=a\n~b\n~c\n~d\n~e\n}", "9: 5 answers; a card holds exactly four\n"},
         {"no blank line between questions", "One? {=a ~b ~c ~d}\nTwo? {=a ~b ~c ~d}",
-         "3: text after the closing \"}\": a missing-word question, or no blank line between two questions\n"},
-        {"answer feedback", "Q? {=a#Right! ~b#No. ~c ~d}", "3: feedback on an answer (\"#\") is not supported\n"},
+         "4: a second pair of braces after the answers: is a blank line missing between two questions?\n"},
         {"answer weights", "Q? {~%50%a ~%50%b ~%-100%c ~%-100%d}", "3: answer weights (\"%50%\") are not supported\n"},
-        {"text before the answers", "Q? {pick =a ~b ~c ~d}", "3: text before the first answer in the braces\n"},
+        {"full weight without \"=\"", "Q? {~%100%a ~b ~c ~d}", "3: answer weights (\"%50%\") are not supported\n"},
+        {"text before the answers is one more", "Q? {pick =a ~b ~c ~d}", "3: 5 answers; a card holds exactly four\n"},
         {"no answers", "Q? {pick one}", "3: no \"=\" or \"~\" answers in the braces\n"},
-        {"html", "::T::[html]<b>Q?</b> {=a ~b ~c ~d}", "3: HTML question text ([html]) is not supported\n"},
-        {"unclosed title", "::Title Q? {=a ~b ~c ~d}", "3: the title has no closing \"::\"\n"},
         {"empty answer", "Q? {=a ~ ~c ~d}", "3: answer 2 is empty\n"},
+        {"empty html answer", "Q? {=a ~[html]<br> ~c ~d}", "3: answer 2 is empty\n"},
         {"line break in an answer", "Q? {=a\\nb ~b ~c ~d}", "3: a line break inside answer 1\n"},
         {"real line break in an answer", "Q? {=a ~b\nstill b ~c ~d}", "3: a line break inside answer 2\n"},
-        {"line break in the reference", "Q? {=a ~b ~c ~d ####one\\ntwo}",
-         "3: a line break inside the reference text after \"####\"\n"},
         {"empty question line", "One\\n\\nTwo {=a ~b ~c ~d}",
          "3: an empty line in the question text; a data file cannot hold an empty line\n"},
         {"empty question line at a line end", "One\\n\nTwo {=a ~b ~c ~d}",
@@ -297,10 +353,31 @@ TEST(InterchangeGift, ReportsEverySkippedQuestionInLineOrder)
                                            "D → {=a ~b ~c ~d}\n");  // 8
     EXPECT_EQ(Describe(result.errors),
               "1: a true/false question is not supported\n"
-              "5: 2 right answers (\"=\"); a card has exactly one\n"
+              "6: 2 right answers (\"=\"); a card has exactly one\n"
               "8: character U+2192 \"→\" is not in windows-1252\n");
     EXPECT_EQ(result.skipped, 3u);
     EXPECT_EQ(result.bank, Bank({Card({"B?"}, {"a", "b", "c", "d"}, 1)}));
+}
+
+// Text before the first answer is a wrong answer, "%0%" marks one, the last
+// "####" starts the reference and its lines are joined.
+TEST(InterchangeGift, ReadsAnswersAndReferencesAsTheirOwnerDoes)
+{
+    const std::vector<FormatCase> cases = {
+        {"Q? {a ~b =c ~d}", Card({"Q?"}, {"a", "b", "c", "d"}, 3)},
+        {"Q? {~%0%a ~%-0.0%b =%50%c ~ %00% d}", Card({"Q?"}, {"a", "b", "%50%c", "d"}, 3)},
+        {"Q? {=a ~%5x%b ~%123.4%c ~d}", Card({"Q?"}, {"a", "%5x%b", "%123.4%c", "d"}, 1)},
+        {"Q? {=a ~b ~c ~d ####one\\n two\nthree }", Card({"Q?"}, {"a", "b", "c", "d"}, 1, "one two three")},
+        {"{=a ~b ~c ~d} is the answer.", Card({"_____ is the answer."}, {"a", "b", "c", "d"}, 1)},
+        {"::T::Q? {=a#\n~b# \n~c ~d}", Card({"Q?"}, {"a", "b", "c", "d"}, 1)},
+    };
+    for (const FormatCase& c : cases) {
+        SCOPED_TRACE(c.source);
+        const ImportResult result = ImportGift(c.source);
+        EXPECT_EQ(Describe(result.errors), "");
+        EXPECT_EQ(Describe(result.notes), "");
+        EXPECT_EQ(result.bank, Bank({c.question}));
+    }
 }
 
 TEST(InterchangeGift, FindsNothingInAnEmptySource)
@@ -324,28 +401,62 @@ TEST(InterchangeAiken, ReadsQuestionsChoicesAndAnswers)
                                             "D. Name\n"
                                             "ANSWER: B\n"
                                             "Which event happens first?\n"
-                                            "Pick the earliest.\n"
                                             "A) Load\n"
-                                            "B) Activate\n"
+                                            "B)Activate\n"
                                             "C)\tPaint\n"
                                             "D) Resize\n"
                                             "ANSWER:A\n"
                                             "\n"
-                                            "C. Babbage designed which engine?\n"
-                                            "A. Analytical\n"
-                                            "B. Steam\n"
-                                            "C. Jet\n"
-                                            "D. Difference, and earlier the Analytical\n"
-                                            "ANSWER: d\n");
+                                            "Who designed the Analytical Engine?\n"
+                                            "A. Babbage\n"
+                                            "B. Watt\n"
+                                            "?\n"
+                                            "C. Diesel\n"
+                                            "D. Otto\n"
+                                            "ANSWER: A. Babbage\n");
     EXPECT_EQ(Describe(result.errors), "");
+    EXPECT_EQ(Describe(result.notes), "17: a line of one character is ignored\n");
     EXPECT_EQ(
         result.bank,
         Bank({
             Card({"Which property sets the text in a window's title bar?"}, {"Text", "Caption", "Title", "Name"}, 2),
-            Card({"Which event happens first?", "Pick the earliest."}, {"Load", "Activate", "Paint", "Resize"}, 1),
-            Card({"C. Babbage designed which engine?"},
-                 {"Analytical", "Steam", "Jet", "Difference, and earlier the Analytical"}, 4),
+            Card({"Which event happens first?"}, {"Load", "Activate", "Paint", "Resize"}, 1),
+            Card({"Who designed the Analytical Engine?"}, {"Babbage", "Watt", "Diesel", "Otto"}, 1),
         }));
+}
+
+// Lines that belong to no question are reported with the question they
+// break; the question text is the one line before the choices.
+TEST(InterchangeAiken, ReportsLinesThatAreNotPartOfAQuestion)
+{
+    const ImportResult result = ImportAiken("Chapter 3: Properties\n"  // 1
+                                            "\n"  // 2
+                                            "Q1?\n"  // 3
+                                            "A. a\nB. b\nC. c\nD. d\n"  // 4 to 7
+                                            "ANSWER: A\n"  // 8
+                                            "Remember: captions can change at run time.\n"  // 9
+                                            "Q2?\n"  // 10
+                                            "A. a\nB. b\nC. c\nD. d\n"  // 11 to 14
+                                            "Answer: B\n"  // 15
+                                            "First line\n"  // 16
+                                            "Q3?\n"  // 17
+                                            "A. a\nB. b\nC. c\nD. d\n"  // 18 to 21
+                                            "ANSWER: C\n"  // 22
+                                            "C. Babbage designed which engine?\n"  // 23
+                                            "A. a\nB. b\nC. c\nD. d\n"  // 24 to 27
+                                            "ANSWER: D\n");  // 28
+    EXPECT_EQ(Describe(result.errors),
+              "1: text with no choices after it: a question is one line of text, then its choices (the next "
+              "question starts on line 3)\n"
+              "9: text with no choices after it: a question is one line of text, then its choices (the next "
+              "question starts on line 10)\n"
+              "15: \"Answer: B\" is no answer line: write \"ANSWER:\" in capitals\n"
+              "16: text with no choices after it: a question is one line of text, then its choices (the next "
+              "question starts on line 17)\n"
+              "23: a choice with no question text before it; a question cannot begin like a choice (\"A.\" to "
+              "\"Z.\")\n");
+    EXPECT_EQ(result.skipped, 2u);
+    EXPECT_EQ(result.bank, Bank({Card({"Q1?"}, {"a", "b", "c", "d"}, 1), Card({"Q3?"}, {"a", "b", "c", "d"}, 3)}));
 }
 
 TEST(InterchangeAiken, TakesAnyLayoutOfBlankLinesAndLineEnds)
@@ -358,6 +469,9 @@ TEST(InterchangeAiken, TakesAnyLayoutOfBlankLinesAndLineEnds)
         {"CR LF",
          "Q1?\r\nA. a\r\nB. b\r\nC. c\r\nD. d\r\nANSWER: A\r\n\r\nQ2?\r\nA. a\r\nB. b\r\nC. c\r\nD. d\r\nANSWER: "
          "D\r\n"},
+        {"CR", "Q1?\rA. a\rB. b\rC. c\rD. d\rANSWER: A\r\rQ2?\rA. a\rB. b\rC. c\rD. d\rANSWER: D\r"},
+        {"byte order mark",
+         "\xEF\xBB\xBFQ1?\nA. a\nB. b\nC. c\nD. d\nANSWER: A\nQ2?\nA. a\nB. b\nC. c\nD. d\nANSWER: D"},
         {"blanks around",
          "  Q1?  \n A. a \nB. b\t\nC. c\nD. d\n ANSWER:  A \n \t \nQ2?\nA. a\nB. b\nC. c\nD. d\nANSWER: D\n"},
     };
@@ -374,19 +488,23 @@ TEST(InterchangeAiken, ReportsAndSkipsQuestionsThatDoNotFitACard)
 {
     const std::string good = "Good?\nA. a\nB. b\nC. c\nD. d\nANSWER: A";  // lines 1 to 6, then a blank line
     const std::vector<RejectCase> cases = {
-        {"five choices", "Five?\nA. a\nB. b\nC. c\nD. d\nE. e\nANSWER: A", "8: 5 choices; a card holds exactly four\n"},
-        {"three choices", "Three?\nA) a\nB) b\nC) c\nANSWER: A", "8: 3 choices; a card holds exactly four\n"},
-        {"two correct answers", "Two?\nA. a\nB. b\nC. c\nD. d\nANSWER: A, C",
-         "8: \"ANSWER:\" must name one choice letter, not \"A, C\"\n"},
-        {"answer names no choice", "Q?\nA. a\nB. b\nC. c\nD. d\nANSWER: E", "8: \"ANSWER: E\" names no choice\n"},
-        {"empty answer line", "Q?\nA. a\nB. b\nC. c\nD. d\nANSWER:", "8: \"ANSWER:\" names no choice letter\n"},
+        {"five choices", "Five?\nA. a\nB. b\nC. c\nD. d\nE. e\nANSWER: A",
+         "13: 5 choices; a card holds exactly four\n"},
+        {"three choices", "Three?\nA) a\nB) b\nC) c\nANSWER: A", "12: 3 choices; a card holds exactly four\n"},
+        {"answer in lower case", "Q?\nA. a\nB. b\nC. c\nD. d\nANSWER: b",
+         "13: \"ANSWER: b\" names no choice; the letter must be a capital\n"},
+        {"answer names no letter", "Q?\nA. a\nB. b\nC. c\nD. d\nANSWER: 2",
+         "13: \"ANSWER:\" must name a choice letter, not \"2\"\n"},
+        {"answer names no choice", "Q?\nA. a\nB. b\nC. c\nD. d\nANSWER: E", "13: \"ANSWER: E\" names no choice\n"},
+        {"empty answer line", "Q?\nA. a\nB. b\nC. c\nD. d\nANSWER:", "13: \"ANSWER:\" names no choice letter\n"},
         {"no choices", "Short answer?\nANSWER: A",
          "8: no choices before \"ANSWER:\"; only questions with four choices can be imported\n"},
-        {"choices out of order", "Q?\nA. a\nC. c\nB. b\nD. d\nANSWER: A", "8: choice C where B was expected\n"},
-        {"empty choice", "Q?\nA. a\nB.\nC. c\nD. d\nANSWER: A", "8: choice B is empty\n"},
-        {"missing ANSWER line", "Q?\nA. a\nB. b\nC. c\nD. d", "8: no \"ANSWER:\" line after the choices\n"},
-        {"several question lines", "First\nSecond\nThird → fourth\nA. a\nB. b\nC. c\nD. d\nANSWER: B",
-         "10: character U+2192 \"→\" is not in windows-1252\n"},
+        {"choices out of order", "Q?\nA. a\nC. c\nB. b\nD. d\nANSWER: A", "10: choice C where B was expected\n"},
+        {"empty choice", "Q?\nA. a\nB.\nC. c\nD. d\nANSWER: A", "10: choice B is empty\n"},
+        {"missing ANSWER line", "Q?\nA. a\nB. b\nC. c\nD. d",
+         "14: no \"ANSWER:\" line after the choices of the question on line 8\n"},
+        {"character in the question", "Third → fourth\nA. a\nB. b\nC. c\nD. d\nANSWER: B",
+         "8: character U+2192 \"→\" is not in windows-1252\n"},
         {"character in a choice", "Q?\nA. a\nB. b ←\nC. c\nD. d\nANSWER: B",
          "10: character U+2190 \"←\" is not in windows-1252\n"},
         {"not UTF-8", "Q?\nA. \xC3\nB. b\nC. c\nD. d\nANSWER: B", "9: not valid UTF-8\n"},
@@ -452,10 +570,7 @@ TEST(InterchangeExport, WritesGift)
               "~b\n"
               "~c\n"
               "=d\n"
-              "####"
-                  + kNoReference
-                  + "\n"
-                    "}\n");
+              "}\n");
 }
 
 TEST(InterchangeExport, WritesAiken)
@@ -468,7 +583,7 @@ TEST(InterchangeExport, WritesAiken)
     EXPECT_EQ(Describe(result.problems), "");
     EXPECT_EQ(result.referencesDropped, 1u);
     EXPECT_EQ(result.text,
-              "Which one?\nPick {one}.\nA. Text\nB. Caption\nC. a = b\nD. #1\nANSWER: B\n"
+              "Which one? Pick {one}.\nA. Text\nB. Caption\nC. a = b\nD. #1\nANSWER: B\n"
               "\n"
               "Café €?\nA. a\nB. b\nC. c\nD. d\nANSWER: D\n");
 }
@@ -487,12 +602,16 @@ TEST(InterchangeExport, LeavesOutQuestionsTheFormatCannotCarry)
         Card({"q"}, {"a", "b ", "c", "d"}, 1),  // 4
         Card({"q"}, {"a", "b", "c", "line\nbreak"}, 1),  // 5
         Card({"\tq"}, {"a", "b", "c", "d"}, 1),  // 6
-        Card({"q"}, {"a", "b", "c", "d"}, 1, " r"),  // 7 GIFT only
-        Card({"q"}, {"a", "%50%b", "c", "d"}, 1),  // 8 GIFT only
+        Card({"q?"}, {"a", "b", "c", "d"}, 1, " r"),  // 7 GIFT only
+        Card({"q?"}, {"a", "%50%b", "c", "d"}, 1),  // 8 GIFT only
         Card({"A. q"}, {"a", "b", "c", "d"}, 1),  // 9 Aiken only
-        Card({"q", "ANSWER: A"}, {"a", "b", "c", "d"}, 1),  // 10 Aiken only
+        Card({"ANSWER: A"}, {"a", "b", "c", "d"}, 1),  // 10 Aiken only
         Card({"q\x81"}, {"a", "b", "c", "d"}, 1),  // 11
         Card({"also fine"}, {"a", "b", "c", "d"}, 1),  // 12
+        Card({"E.g.", "this"}, {"a", "b", "c", "d"}, 1),  // 13 Aiken only
+        Card({"?"}, {"a", "b", "c", "d"}, 1),  // 14 Aiken only
+        Card({}, {"a", "b", "c", "d"}, 1),  // 15 Aiken only
+        Card({"q", "A. r"}, {"[html]a", "b", "c", "d"}, 1, "[moodle]r"),  // 16
     });
     const std::string common = "1: AnsNum \"7\" is not a number from 1 to 4\n"
                                "2: NumLines \"2\" does not match its 1 question lines\n"
@@ -509,25 +628,40 @@ TEST(InterchangeExport, LeavesOutQuestionsTheFormatCannotCarry)
     const ExportResult aiken = ExportAiken(bank);
     EXPECT_EQ(Describe(aiken.problems),
               common
-                  + "9: question line 1 would be read as choice A\n"
-                    "10: question line 2 would be read as the \"ANSWER:\" line\n"
-                    "11: question line 1 holds the control character U+0081\n");
+                  + "9: its question text would be read as a choice (\"A.\")\n"
+                    "10: its question text would be read as the \"ANSWER:\" line\n"
+                    "11: question line 1 holds the control character U+0081\n"
+                    "13: its question text would be read as a choice (\"E.\")\n"
+                    "14: its question text \"?\" is one character, which Aiken ignores\n"
+                    "15: it has no question text, which Aiken needs\n");
     EXPECT_EQ(ImportGift(gift.text).bank,
-              Bank({bank.questions[0], bank.questions[9], bank.questions[10], bank.questions[12]}));
-    EXPECT_EQ(ImportAiken(aiken.text).bank.questions.size(), 4u);
+              Bank({bank.questions[0], bank.questions[9], bank.questions[10], bank.questions[12], bank.questions[13],
+                    bank.questions[14], bank.questions[15], bank.questions[16]}));
+    EXPECT_NE(gift.text.find("=[plain][html]a\n"), std::string::npos);
+    EXPECT_NE(gift.text.find("####[plain][moodle]r\n"), std::string::npos);
+    EXPECT_EQ(ImportAiken(aiken.text).bank,
+              Bank({bank.questions[0], Card({"q?"}, {"a", "b", "c", "d"}, 1), bank.questions[8], bank.questions[12],
+                    Card({"q A. r"}, {"[html]a", "b", "c", "d"}, 1)}));
 }
 
 // ---------------------------------------------------------------------------
 // Round trips
 
 // What an import gives back for a stored question: plain numbers, and for
-// Aiken the reference every Aiken import writes.
+// Aiken the question lines joined into one and the reference every Aiken
+// import writes.
 StoredQuestion AsImported(StoredQuestion question, InterchangeFormat format)
 {
     question.numLines = std::to_string(question.questionLines.size());
     question.ansNum = std::to_string(std::stoi(question.ansNum));
-    if (format == InterchangeFormat::Aiken)
+    if (format == InterchangeFormat::Aiken) {
         question.reference = kNoReference;
+        std::string line;
+        for (const std::string& text : question.questionLines)
+            line += (line.empty() ? "" : " ") + text;
+        question.questionLines = {line};
+        question.numLines = "1";
+    }
     return question;
 }
 
@@ -539,17 +673,58 @@ StoredBank AsImported(const StoredBank& bank, InterchangeFormat format)
     return imported;
 }
 
+// The questions an export wrote, as an import gives them back.
+StoredBank Exported(const StoredBank& bank, const ExportResult& exported, InterchangeFormat format)
+{
+    StoredBank expected;
+    std::size_t problem = 0;
+    for (std::size_t i = 0; i < bank.questions.size(); ++i) {
+        if (problem < exported.problems.size() && exported.problems[problem].question == i)
+            ++problem;
+        else
+            expected.questions.push_back(AsImported(bank.questions[i], format));
+    }
+    return expected;
+}
+
 TEST(InterchangeRoundTrip, ExportThenImportGivesBackTheSameQuestions)
 {
     const StoredBank bank = TrickyBank();
     for (const InterchangeFormat format : {InterchangeFormat::Gift, InterchangeFormat::Aiken}) {
         SCOPED_TRACE(format == InterchangeFormat::Gift ? "GIFT" : "Aiken");
         const ExportResult exported = ExportQuestions(format, bank);
-        ASSERT_EQ(Describe(exported.problems), "");
+        ASSERT_EQ(Describe(exported.problems),
+                  format == InterchangeFormat::Gift ? "" : "2: it has no question text, which Aiken needs\n");
         const ImportResult imported = ImportQuestions(format, exported.text);
         EXPECT_EQ(Describe(imported.errors), "") << exported.text;
-        EXPECT_EQ(imported.bank, AsImported(bank, format)) << exported.text;
+        EXPECT_EQ(Describe(imported.notes), "") << exported.text;
+        EXPECT_EQ(imported.bank, Exported(bank, exported, format)) << exported.text;
     }
+}
+
+// Every bundled bank goes out in both formats and comes back the same.
+TEST(InterchangeRoundTrip, HoldsForEveryBundledBank)
+{
+    const std::filesystem::path data = std::filesystem::path(QUIZDECK_SOURCE_DIR) / "data";
+    std::size_t banks = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(data)) {
+        if (entry.path().extension() != ".quiz")
+            continue;
+        SCOPED_TRACE(entry.path().filename().string());
+        ++banks;
+        std::ifstream file(entry.path(), std::ios::binary);
+        const ParsedSource source = ParseSource(std::string(std::istreambuf_iterator<char>(file), {}));
+        ASSERT_EQ(Describe(source.errors), "");
+        for (const InterchangeFormat format : {InterchangeFormat::Gift, InterchangeFormat::Aiken}) {
+            const ExportResult exported = ExportQuestions(format, source.bank);
+            EXPECT_EQ(Describe(exported.problems), "");
+            const ImportResult imported = ImportQuestions(format, exported.text);
+            EXPECT_EQ(Describe(imported.errors), "");
+            EXPECT_EQ(Describe(imported.notes), "");
+            EXPECT_EQ(imported.bank, Exported(source.bank, exported, format));
+        }
+    }
+    EXPECT_GE(banks, 15u);
 }
 
 TEST(InterchangeRoundTrip, KeepsEveryAnswerPlaceAndNonCanonicalNumbersComeBackPlain)
@@ -617,15 +792,8 @@ TEST(InterchangeRoundTrip, HoldsForRandomQuestions)
     for (const InterchangeFormat format : {InterchangeFormat::Gift, InterchangeFormat::Aiken}) {
         SCOPED_TRACE(format == InterchangeFormat::Gift ? "GIFT" : "Aiken");
         const ExportResult exported = ExportQuestions(format, bank);
-        StoredBank expected;
-        std::size_t problem = 0;
-        for (std::size_t i = 0; i < bank.questions.size(); ++i) {
-            if (problem < exported.problems.size() && exported.problems[problem].question == i)
-                ++problem;
-            else
-                expected.questions.push_back(AsImported(bank.questions[i], format));
-        }
-        EXPECT_EQ(problem, exported.problems.size());
+        const StoredBank expected = Exported(bank, exported, format);
+        EXPECT_EQ(expected.questions.size() + exported.problems.size(), bank.questions.size());
         EXPECT_GT(expected.questions.size(), 1000u);
         const ImportResult imported = ImportQuestions(format, exported.text);
         EXPECT_EQ(Describe(imported.errors), "");
@@ -715,7 +883,7 @@ TEST_F(ImportToolTest, WritesNothingWhenNoQuestionCanBeImported)
     const ToolRun missing = run({"import", "--format", "aiken", "none.txt", "-o", "new.drv"});
     EXPECT_EQ(missing.status, 1);
     EXPECT_EQ(missing.err,
-              "none.txt:1: 3 choices; a card holds exactly four\n"
+              "none.txt:5: 3 choices; a card holds exactly four\n"
               "quizdeck-bank: none.txt: no question could be imported; new.drv is not written\n");
     EXPECT_FALSE(exists("new.drv"));
     EXPECT_EQ(run({"import", "--format", "aiken", "none.txt", "-o", "old.drv"}).status, 1);
@@ -774,14 +942,16 @@ TEST_F(ExportToolTest, WritesGiftAndAikenToStandardOutput)
     EXPECT_EQ(gift.out, ExportGift(bank).text);
 
     const ToolRun aiken = run({"export", "--format=aiken", "tricky.drv"});
-    EXPECT_EQ(aiken.status, 0) << aiken.err;
+    EXPECT_EQ(aiken.status, 1) << aiken.err;
     EXPECT_EQ(aiken.out, ExportAiken(bank).text);
-    EXPECT_EQ(aiken.err, "quizdeck-bank: Aiken has no place for references: 4 references left out\n");
+    EXPECT_EQ(aiken.err,
+              "tricky.drv:19: question 3 cannot be written in Aiken: it has no question text, which Aiken needs\n"
+              "quizdeck-bank: Aiken has no place for references: 3 references left out\n");
 }
 
 TEST_F(ExportToolTest, SaysNothingAboutReferencesWhenNoneIsLost)
 {
-    write("plain.drv", WriteDataFile(Bank({Card({"q"}, {"a", "b", "c", "d"}, 1)})));
+    write("plain.drv", WriteDataFile(Bank({Card({"q?"}, {"a", "b", "c", "d"}, 1)})));
     const ToolRun aiken = run({"export", "--format", "aiken", "plain.drv"});
     EXPECT_EQ(aiken.status, 0);
     EXPECT_EQ(aiken.err, "");
@@ -807,8 +977,8 @@ TEST_F(ExportToolTest, NamesTheLineOfEveryQuestionItLeavesOutAndExitsWith1)
     EXPECT_EQ(aiken.err,
               "section.drv:9: question 2 cannot be written in Aiken: answer 2 begins or ends with a "
               "blank, which an import drops\n"
-              "section.drv:18: question 3 cannot be written in Aiken: question line 1 would be read as "
-              "choice A\n");
+              "section.drv:18: question 3 cannot be written in Aiken: its question text would be read as a "
+              "choice (\"A.\")\n");
     EXPECT_EQ(aiken.out, "fine\nA. a\nB. b\nC. c\nD. d\nANSWER: A\n");
 }
 
