@@ -149,13 +149,19 @@ FormattedText WithoutMark(const Chars& text, GiftFormat otherwise)
 }
 
 // The lines a reader sees in a text: HTML rendered, or the text cut at each
-// line break. Empty lines are left out.
-std::vector<Chars> SeenLines(const FormattedText& text, int line)
+// line break. Empty lines are left out; images in HTML are noted as dropped.
+std::vector<Chars> SeenLines(const FormattedText& text, int line, std::string_view what,
+                             std::vector<SourceError>& notes)
 {
     std::vector<Chars> lines;
     if (text.format == GiftFormat::Html) {
-        for (const std::u32string& seen : HtmlLines(CodesOf(text.text)))
+        const HtmlText html = HtmlLines(CodesOf(text.text));
+        for (const std::u32string& seen : html.lines)
             lines.push_back(CharsOf(seen, LineOf(text.text, line)));
+        if (html.images > 0)
+            notes.push_back({LineOf(text.text, line),
+                             (html.images == 1 ? "an image in " : "images in ") + std::string(what)
+                                 + " dropped; a card shows text only"});
         return lines;
     }
     Chars piece;
@@ -251,10 +257,10 @@ private:
     // Every line break, real or escaped, starts a new question line. The
     // layout of the source leaves empty pieces, which are dropped; an empty
     // piece next to an escaped break is an empty line the text asks for.
-    std::vector<Chars> questionLines(const FormattedText& question) const
+    std::vector<Chars> questionLines(const FormattedText& question)
     {
         if (question.format == GiftFormat::Html)
-            return SeenLines(question, firstLine_);
+            return SeenLines(question, firstLine_, "the question text", draft_.notes);
         std::vector<Chars> lines;
         Chars piece;
         std::optional<int> escapedBefore;  // the line of an escaped break before the piece
@@ -285,8 +291,8 @@ private:
     {
         const std::size_t feedback = FindGeneralFeedback(answers);
         if (feedback != answers.size()) {
-            draft_.reference =
-                Joined(SeenLines(WithoutMark(Slice(answers, feedback + 4, answers.size()), format_), firstLine_));
+            draft_.reference = Joined(SeenLines(WithoutMark(Slice(answers, feedback + 4, answers.size()), format_),
+                                                firstLine_, "the reference", draft_.notes));
             answers = Trimmed(Slice(answers, 0, feedback), IsLayout);
         }
         checkType(answers);
@@ -376,11 +382,11 @@ private:
         return split;
     }
 
-    static Chars answerText(const FormattedText& answer, int line, std::size_t number)
+    Chars answerText(const FormattedText& answer, int line, std::size_t number)
     {
         if (answer.format != GiftFormat::Html && std::any_of(answer.text.begin(), answer.text.end(), IsBreak))
             reject(line, "a line break inside answer " + std::to_string(number));
-        Chars text = Joined(SeenLines(answer, line));
+        Chars text = Joined(SeenLines(answer, line, "answer " + std::to_string(number), draft_.notes));
         if (text.empty())
             reject(line, "answer " + std::to_string(number) + " is empty");
         return text;
@@ -412,7 +418,10 @@ Outcome ReadGiftQuestion(const GiftBlock& block)
 
 ImportResult ImportGift(std::string_view utf8)
 {
-    const std::vector<DecodedLine> lines = DecodeLines(utf8, LineBreaks::Lf);
+    // A file with no LF at all but CRs has CR line ends; elsewhere a lone CR is
+    // part of its line.
+    const bool crOnly = utf8.find('\n') == std::string_view::npos && utf8.find('\r') != std::string_view::npos;
+    const std::vector<DecodedLine> lines = DecodeLines(utf8, crOnly ? LineBreaks::Any : LineBreaks::Lf);
     BankBuilder builder;
     for (const GiftBlock& block : GiftBlocks(lines)) {
         if (!IsCategory(block))

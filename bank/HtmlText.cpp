@@ -49,18 +49,19 @@ public:
         }
     }
 
-    std::vector<std::u32string> lines() const
+    HtmlText result() const
     {
-        std::vector<std::u32string> lines;
+        HtmlText result;
+        result.images = images_;
         std::size_t pos = 0;
         while (pos <= text_.size()) {
             const std::size_t end = std::min(text_.find(U'\n', pos), text_.size());
             const std::u32string_view line = TrimmedBlanks(std::u32string_view(text_).substr(pos, end - pos));
             if (!line.empty())
-                lines.emplace_back(line);
+                result.lines.emplace_back(line);
             pos = end + 1;
         }
-        return lines;
+        return result;
     }
 
 private:
@@ -69,6 +70,10 @@ private:
         const std::string_view name = node->name ? reinterpret_cast<const char*>(node->name) : "";
         if (IsOneOf(name, kHidden))
             return;
+        if (name == "img") {
+            ++images_;
+            return;
+        }
         if (name == "br") {
             text_ += U'\n';
             return;
@@ -94,6 +99,7 @@ private:
     }
 
     std::u32string text_;
+    std::size_t images_ = 0;
 };
 
 struct DocumentFree {
@@ -102,7 +108,7 @@ struct DocumentFree {
 
 }  // namespace
 
-std::vector<std::u32string> HtmlLines(std::u32string_view html)
+HtmlText HtmlLines(std::u32string_view html)
 {
     const std::string bytes = EncodeUtf8(html);
     if (bytes.empty() || bytes.size() > static_cast<std::size_t>(std::numeric_limits<int>::max()))
@@ -114,7 +120,7 @@ std::vector<std::u32string> HtmlLines(std::u32string_view html)
         return {};
     PlainText plain;
     plain.walk(xmlDocGetRootElement(document.get()));
-    return plain.lines();
+    return plain.result();
 }
 
 }  // namespace qd

@@ -58,9 +58,10 @@ struct ImportResult {
 // [moodle], [plain] or [markdown] before the question text, an answer or the
 // reference is dropped; a text without one has the question text's format,
 // and HTML becomes the plain text a reader sees (bank/HtmlText.h), each line
-// a question line. The escapes \~ \= \# \{ \} \: \\ and \n (a line break)
+// a question line; an image in it is dropped with a note. The escapes \~ \= \# \{ \} \: \\ and \n (a line break)
 // are honoured; a line break in the question text, escaped or not, starts a
 // new question line. A block that starts with "$CATEGORY:" is ignored.
+// Lines end at LF or CR LF; in a text without any LF, at CR.
 ImportResult ImportGift(std::string_view utf8);
 
 // Aiken: one line of question text, the choices "A. text" to "D. text" (or

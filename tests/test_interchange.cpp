@@ -104,6 +104,7 @@ TEST(InterchangeGift, TakesAnyLayoutOfBlankLinesAndLineEnds)
         {"blanks and tabs on the blank lines", first + "\n  \t\n \n" + second + "\n \t"},
         {"no line end at the end", first + "\n\n" + second},
         {"CR LF line ends", "Q1? {=a ~b ~c ~d}\r\n\r\nQ2?\r\n{\r\n~a\r\n=b\r\n~c\r\n~d\r\n}\r\n"},
+        {"CR line ends", "Q1? {=a ~b ~c ~d}\r\rQ2?\r{\r~a\r=b\r~c\r~d\r}\r"},
         {"byte order mark", "\xEF\xBB\xBF" + first + "\n\n" + second + "\n"},
         {"comments between", "// one\n" + first + "\n// two\n\n// three\n" + second + "\n// end"},
     };
@@ -209,7 +210,7 @@ TEST(InterchangeGift, ReadsWhatALearningPlatformExports)
                    "\n"  // 3
                    "// question: 41  name: Capital\n"  // 4
                    "::Capital::[html]<p dir\\=\"ltr\" style\\=\"text-align\\: left;\">Which city is the capital of "
-                   "France?</p>{\n"  // 5
+                   "France?<img src\\=\"@@PLUGINFILE@@/map.png\"></p>{\n"  // 5
                    "\t=Paris#<p>Right, the capital</p>\n"  // 6
                    "\t~London#\n"  // 7
                    "\t~Berlin#<p>No, Germany</p>\n"  // 8
@@ -225,6 +226,7 @@ TEST(InterchangeGift, ReadsWhatALearningPlatformExports)
                    "Two? {=a ~b ~c ~d ####first####second}\n");  // 18
     EXPECT_EQ(Describe(result.errors), "");
     EXPECT_EQ(Describe(result.notes),
+              "5: an image in the question text dropped; a card shows text only\n"
               "6: feedback on answers 1 and 3 dropped; a card has no place for it\n"
               "18: feedback on answer 4 dropped; a card has no place for it\n");
     EXPECT_EQ(result.skipped, 0u);
