@@ -126,7 +126,7 @@ Draft AikenDraft(AikenQuestion& question, const AikenLine& answer)
     }
     if (question.choices.size() != 4)
         throw Reject {question.choices.size() > 4 ? question.choices[4].number : answer.number,
-                      std::to_string(question.choices.size()) + " choices; a card holds exactly four"};
+                      Counted(question.choices.size(), "choice", "choices") + "; a card holds exactly four"};
     Draft draft;
     draft.right = RightPlace(answer);
     for (std::size_t i = 0; i < 4; ++i) {

@@ -298,9 +298,9 @@ private:
         checkType(answers);
         const std::vector<GiftAnswer> split = splitAnswers(answers);
         if (split.size() > 4)
-            reject(split[4].line, std::to_string(split.size()) + " answers; a card holds exactly four");
+            reject(split[4].line, Counted(split.size(), "answer", "answers") + "; a card holds exactly four");
         if (split.size() < 4)
-            reject(firstLine_, std::to_string(split.size()) + " answers; a card holds exactly four");
+            reject(firstLine_, Counted(split.size(), "answer", "answers") + "; a card holds exactly four");
         checkRight(split);
         std::vector<std::size_t> withFeedback;
         int feedbackLine = 0;

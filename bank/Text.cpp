@@ -9,6 +9,11 @@ std::string Quoted(std::string_view text)
     return "\"" + std::string(text) + "\"";
 }
 
+std::string Counted(std::size_t count, std::string_view one, std::string_view many)
+{
+    return std::to_string(count) + " " + std::string(count == 1 ? one : many);
+}
+
 std::string Hex(unsigned value, int digits)
 {
     static constexpr char kDigits[] = "0123456789ABCDEF";

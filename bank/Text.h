@@ -14,6 +14,9 @@ inline constexpr char32_t kReplacementCharacter = 0xFFFD;
 // `text` in double quotes, for messages.
 std::string Quoted(std::string_view text);
 
+// "1 answer", "3 answers".
+std::string Counted(std::size_t count, std::string_view one, std::string_view many);
+
 // `value` as `digits` upper-case hexadecimal digits.
 std::string Hex(unsigned value, int digits);
 

@@ -111,6 +111,7 @@ TEST(InterchangeAiken, ReportsAndSkipsQuestionsThatDoNotFitACard)
         {"five choices", "Five?\nA. a\nB. b\nC. c\nD. d\nE. e\nANSWER: A",
          "13: 5 choices; a card holds exactly four\n"},
         {"three choices", "Three?\nA) a\nB) b\nC) c\nANSWER: A", "12: 3 choices; a card holds exactly four\n"},
+        {"one choice", "One?\nA) a\nANSWER: A", "10: 1 choice; a card holds exactly four\n"},
         {"answer in lower case", "Q?\nA. a\nB. b\nC. c\nD. d\nANSWER: b",
          "13: \"ANSWER: b\" names no choice; the letter must be a capital\n"},
         {"answer names no letter", "Q?\nA. a\nB. b\nC. c\nD. d\nANSWER: 2",

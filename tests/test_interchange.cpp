@@ -28,7 +28,7 @@ namespace {
 using namespace test::interchange;
 
 // ---------------------------------------------------------------------------
-// GIFT import
+// A GIFT sample, imported here and by the commands below
 
 constexpr std::string_view kGiftSample =
     "// Section 4: object properties\n"  // 1
