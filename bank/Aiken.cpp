@@ -194,12 +194,11 @@ public:
     }
 
 private:
+    // The open question is skipped: its text, with or without choices, is a
+    // question the source did not finish.
     void abandon(int line, std::string_view message)
     {
-        if (open_->choices.empty() && !open_->text.empty())
-            builder_.error(line, std::string(message));
-        else
-            builder_.add(Rejected({line, std::string(message)}), open_->firstLine);
+        builder_.add(Rejected({line, std::string(message)}), open_->firstLine);
         open_.reset();
     }
 

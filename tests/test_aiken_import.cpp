@@ -75,7 +75,7 @@ TEST(InterchangeAiken, ReportsLinesThatAreNotPartOfAQuestion)
               "question starts on line 17)\n"
               "23: a choice with no question text before it; a question cannot begin like a choice (\"A.\" to "
               "\"Z.\")\n");
-    EXPECT_EQ(result.skipped, 2u);
+    EXPECT_EQ(result.skipped, 5u);
     EXPECT_EQ(result.bank, Bank({Card({"Q1?"}, {"a", "b", "c", "d"}, 1), Card({"Q3?"}, {"a", "b", "c", "d"}, 3)}));
 }
 
