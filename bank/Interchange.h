@@ -11,13 +11,15 @@
 //
 // Only what fits a card is taken: a question with exactly four answers, one
 // of them right. Anything else is reported and skipped as a whole; no
-// question is ever half imported, and no character is ever replaced.
+// question is ever half imported, and no character is ever replaced. What a
+// card has no place for (feedback on an answer) is dropped with a note.
 //
 // For every question ExportGift writes, ImportGift gives back the same
 // question lines, answers, right answer and reference; ImportAiken gives back
-// the same question lines, answers and right answer (Aiken has no reference).
-// Only the count of question lines and the answer number come back in their
-// plain form ("2", not " 2" or "02").
+// the same answers and right answer, and the question lines joined into one
+// (Aiken has one question line and no reference). Only the count of question
+// lines and the answer number come back in their plain form ("2", not " 2"
+// or "02").
 #pragma once
 
 #include <cstddef>
@@ -39,20 +41,35 @@ struct ImportResult {
     StoredBank bank;  // every question that could be imported, in source order
     std::vector<SourceError> errors;  // in line order; each names the line of its problem
     std::size_t skipped = 0;  // questions left out because of the errors
+    // What was dropped from imported questions, in line order; a note is no
+    // error: the question it names was imported.
+    std::vector<SourceError> notes;
 };
 
-// GIFT, the multiple-choice subset: "//" comment lines, blank lines between
-// questions, an optional "::title::" (dropped), an optional [moodle], [plain]
-// or [markdown] format (dropped), the question text and "{" with one "="
-// answer, three "~" answers and optionally "####" and the reference, "}".
-// The escapes \~ \= \# \{ \} \: \\ and \n (a line break) are honoured; a line
-// break in the question text, escaped or not, starts a new question line.
-// A block that starts with "$CATEGORY:" names a category and is ignored.
+// GIFT, read as the learning platform that defined it reads it, of which
+// multiple-choice questions are taken: "//" comment lines, blank lines
+// between questions, an optional "::title::" (dropped; a title without its
+// closing "::" is question text), the question text and "{" with one "="
+// answer and three "~" answers (or "~%0%"; text before the first one is a
+// "~" answer too), optionally "####" and the reference, "}". Text after the
+// "}" makes a missing-word question, the braces shown as "_____". The last
+// "####" starts the reference; its lines are joined by a blank. Feedback on
+// an answer ("=Paris#Right") is dropped with a note. A format mark [html],
+// [moodle], [plain] or [markdown] before the question text, an answer or the
+// reference is dropped; a text without one has the question text's format,
+// and HTML becomes the plain text a reader sees (bank/HtmlText.h), each line
+// a question line; an image in it is dropped with a note. The escapes \~ \= \# \{ \} \: \\ and \n (a line break)
+// are honoured; a line break in the question text, escaped or not, starts a
+// new question line. A block that starts with "$CATEGORY:" is ignored.
+// Lines end at LF or CR LF; in a text without any LF, at CR.
 ImportResult ImportGift(std::string_view utf8);
 
-// Aiken: the question line(s), the choices "A. text" to "D. text" (or "A)"
-// to "D)"), then "ANSWER: X". Blank lines are ignored; the reference of every
-// question is kNoReferenceText.
+// Aiken: one line of question text, the choices "A. text" to "D. text" (or
+// "A)text"), then "ANSWER: X" (only its first character counts). Lines end
+// at LF, CR LF or CR; blank lines are ignored, and so, with a note, is a line
+// of one character. A second line of question text starts the next question:
+// the text before it is reported. "Answer: X" after the choices is reported
+// with the question it ends. The reference of every question is kNoReferenceText.
 ImportResult ImportAiken(std::string_view utf8);
 
 ImportResult ImportQuestions(InterchangeFormat format, std::string_view utf8);
@@ -74,11 +91,15 @@ struct ExportResult {
 // Each question as "::Qn:: text {", its answers as "=right" and "~wrong"
 // lines in their places, "####reference" and "}", with a blank line between
 // questions; n is the question's number in the bank, question lines are
-// joined with "\n" and special characters escaped.
+// joined with "\n" and special characters escaped. A text that begins like a
+// format mark gets "[plain]" before it; kNoReferenceText is not written.
 ExportResult ExportGift(const StoredBank& bank);
 
-// Each question as its question lines, "A. answer" to "D. answer" and
-// "ANSWER: X", with a blank line between questions. References are dropped.
+// Each question as its question lines joined by a blank into one line,
+// "A. answer" to "D. answer" and "ANSWER: X", with a blank line between
+// questions. References are dropped. A question the reader would take
+// otherwise (no text, one character, text beginning like a choice "B." or
+// like "ANSWER:") is left out.
 ExportResult ExportAiken(const StoredBank& bank);
 
 ExportResult ExportQuestions(InterchangeFormat format, const StoredBank& bank);

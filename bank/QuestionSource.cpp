@@ -26,32 +26,8 @@ bool StoredBank::operator==(const StoredBank& other) const
 
 namespace {
 
-constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
-
 // ---------------------------------------------------------------------------
 // Small text helpers
-
-std::string Quoted(std::string_view text)
-{
-    return "\"" + std::string(text) + "\"";
-}
-
-std::string Hex(unsigned value, int digits)
-{
-    static constexpr char kDigits[] = "0123456789ABCDEF";
-    std::string text(static_cast<std::size_t>(digits), '0');
-    for (int i = digits - 1; i >= 0; --i, value >>= 4)
-        text[static_cast<std::size_t>(i)] = kDigits[value & 0xF];
-    return text;
-}
-
-std::string CodePointName(char32_t code)
-{
-    int digits = 4;
-    while (digits < 6 && (code >> (4 * digits)) != 0)
-        ++digits;
-    return "U+" + Hex(static_cast<unsigned>(code), digits);
-}
 
 int HexDigitValue(QChar c)
 {
@@ -67,7 +43,7 @@ int HexDigitValue(QChar c)
 
 bool IsBlank(QChar c)
 {
-    return c == u' ' || c == u'\t';
+    return qd::IsBlank(char32_t(c.unicode()));
 }
 
 std::optional<int> NumberOf(std::string_view text)
@@ -88,54 +64,6 @@ bool IsAnswerNumber(std::string_view text)
 std::string CountText(std::size_t count)
 {
     return std::to_string(count);
-}
-
-// ---------------------------------------------------------------------------
-// UTF-8
-
-// The length of the well-formed UTF-8 sequence at `pos`, or 0: no overlong
-// forms, no surrogates, nothing past U+10FFFF.
-std::size_t Utf8SequenceLength(std::string_view bytes, std::size_t pos)
-{
-    const auto at = [&](std::size_t i) { return static_cast<unsigned char>(bytes[i]); };
-    const unsigned char lead = at(pos);
-    if (lead < 0x80)
-        return 1;
-    std::size_t length = 0;
-    unsigned char low = 0x80;
-    unsigned char high = 0xBF;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        low = lead == 0xE0 ? 0xA0 : 0x80;
-        high = lead == 0xED ? 0x9F : 0xBF;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        low = lead == 0xF0 ? 0x90 : 0x80;
-        high = lead == 0xF4 ? 0x8F : 0xBF;
-    } else {
-        return 0;
-    }
-    if (pos + length > bytes.size())
-        return 0;
-    for (std::size_t i = 1; i < length; ++i) {
-        const unsigned char c = at(pos + i);
-        if (c < (i == 1 ? low : 0x80) || c > (i == 1 ? high : 0xBF))
-            return 0;
-    }
-    return length;
-}
-
-bool IsValidUtf8(std::string_view bytes)
-{
-    for (std::size_t pos = 0; pos < bytes.size();) {
-        const std::size_t length = Utf8SequenceLength(bytes, pos);
-        if (length == 0)
-            return false;
-        pos += length;
-    }
-    return true;
 }
 
 enum class Keyword { Question, Right, Wrong, Reference, Lines, AnswerNumber, End };
@@ -262,9 +190,6 @@ private:
         }
         bytes_ += *byte;
     }
-
-    // Characters a source shows only as escapes; a tab may stand as it is.
-    static bool IsControl(char32_t code) { return (code < 0x20 && code != u'\t') || (code >= 0x7F && code <= 0x9F); }
 
     const QString& text_;
     int line_;
@@ -636,21 +561,11 @@ void AppendSourceQuestion(std::string& source, const StoredQuestion& question)
 
 // ---------------------------------------------------------------------------
 
-// LF ends a line; a CR just before it, or at the very end, belongs to the end.
 std::vector<SourceLine> SplitSourceLines(std::string_view text)
 {
-    if (text.substr(0, kByteOrderMark.size()) == kByteOrderMark)
-        text.remove_prefix(kByteOrderMark.size());
     std::vector<SourceLine> lines;
-    std::size_t pos = 0;
-    while (pos < text.size()) {
-        const std::size_t end = std::min(text.find('\n', pos), text.size());
-        std::string_view line = text.substr(pos, end - pos);
-        if (!line.empty() && line.back() == '\r')
-            line.remove_suffix(1);
-        lines.push_back({static_cast<int>(lines.size()) + 1, line});
-        pos = end + 1;
-    }
+    for (const TextLine& line : SplitLines(WithoutByteOrderMark(text), LineBreaks::Lf))
+        lines.push_back({line.number, line.text});
     return lines;
 }
 
@@ -723,21 +638,8 @@ std::string EscapeValue(std::string_view bytes)
 std::vector<DataLine> SplitDataLines(std::string_view bytes)
 {
     std::vector<DataLine> lines;
-    std::size_t pos = 0;
-    while (pos < bytes.size()) {
-        const std::size_t end = std::min(bytes.find_first_of("\r\n", pos), bytes.size());
-        const std::string_view text = bytes.substr(pos, end - pos);
-        if (end == bytes.size()) {
-            lines.push_back({text, LineEnd::None});
-            pos = end;
-        } else if (bytes.compare(end, 2, "\r\n") == 0) {
-            lines.push_back({text, LineEnd::CrLf});
-            pos = end + 2;
-        } else {
-            lines.push_back({text, bytes[end] == '\r' ? LineEnd::Cr : LineEnd::Lf});
-            pos = end + 1;
-        }
-    }
+    for (const TextLine& line : SplitLines(bytes, LineBreaks::Any))
+        lines.push_back({line.text, line.end});
     return lines;
 }
 

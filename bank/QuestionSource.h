@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "bank/QuestionRecords.h"
+#include "bank/Text.h"
 
 namespace qd {
 
@@ -100,10 +101,8 @@ std::string UnpackSource(const StoredBank& bank);
 // at the very end; every other byte as its UTF-8 character.
 std::string EscapeValue(std::string_view bytes);
 
-// How a data-file line ends. The program's loader ends a line at CR LF, at a
-// lone CR or at a lone LF; the last line may have no end at all.
-enum class LineEnd { CrLf, Lf, Cr, None };
-
+// A data-file line (LineEnd in bank/Text.h). The program's loader ends a line
+// at CR LF, at a lone CR or at a lone LF; the last line may have no end at all.
 struct DataLine {
     std::string_view text;
     LineEnd end;

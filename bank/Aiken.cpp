@@ -1,0 +1,318 @@
+// Aiken import and export, as a learning platform's own Aiken reader reads
+// the format: a question is one line of text, then its choices "A. text" or
+// "A) text", then "ANSWER: X".
+#include <algorithm>
+#include <utility>
+
+#include "bank/Interchange.h"
+#include "bank/InterchangeParts.h"
+
+namespace qd {
+
+namespace {
+
+using namespace interchange;
+
+constexpr std::u32string_view kAikenAnswer = U"ANSWER:";
+
+// A capital letter, then "." or ")": the reader takes any such line as a choice.
+bool IsChoiceLine(std::u32string_view text)
+{
+    return text.size() >= 2 && text[0] >= U'A' && text[0] <= U'Z' && (text[1] == U'.' || text[1] == U')');
+}
+
+bool IsAnswerLine(std::u32string_view text)
+{
+    return text.substr(0, kAikenAnswer.size()) == kAikenAnswer;
+}
+
+// "Answer: A", "answer : a": meant as the answer line, and no answer line.
+bool IsMiswrittenAnswerLine(std::u32string_view text)
+{
+    constexpr std::u32string_view kWord = U"answer";
+    if (text.size() <= kWord.size() || IsAnswerLine(text))
+        return false;
+    for (std::size_t i = 0; i < kWord.size(); ++i) {
+        if ((text[i] | 0x20) != kWord[i])
+            return false;
+    }
+    return TrimmedBlanks(text.substr(kWord.size())).substr(0, 1) == U":";
+}
+
+// The reader ignores a line of less than two bytes.
+bool IsOneCharacter(std::u32string_view text)
+{
+    return text.size() == 1 && text[0] < 0x80;
+}
+
+std::string LetterName(char32_t letter)
+{
+    return EncodeUtf8(std::u32string(1, letter));
+}
+
+// ---------------------------------------------------------------------------
+// Import
+
+enum class AikenKind { Blank, OneCharacter, Choice, Answer, MiswrittenAnswer, Text };
+
+struct AikenLine {
+    AikenKind kind;
+    int number;
+    bool valid;
+    Chars whole;  // the line without blanks at its ends
+    Chars value;  // the text of a choice, or what follows "ANSWER:"
+};
+
+AikenLine ClassifyAikenLine(const DecodedLine& line)
+{
+    const std::u32string_view text = TrimmedBlanks(line.text);
+    AikenLine aiken {AikenKind::Text, line.number, line.valid, CharsOf(text, line.number), {}};
+    if (text.empty()) {
+        aiken.kind = AikenKind::Blank;
+    } else if (IsOneCharacter(text)) {
+        aiken.kind = AikenKind::OneCharacter;
+    } else if (IsAnswerLine(text)) {
+        aiken.kind = AikenKind::Answer;
+        aiken.value = CharsOf(TrimmedBlanks(text.substr(kAikenAnswer.size())), line.number);
+    } else if (IsChoiceLine(text)) {
+        aiken.kind = AikenKind::Choice;
+        aiken.value = CharsOf(TrimmedBlanks(text.substr(2)), line.number);
+    } else if (IsMiswrittenAnswerLine(text)) {
+        aiken.kind = AikenKind::MiswrittenAnswer;
+    }
+    return aiken;
+}
+
+constexpr std::string_view kNoQuestion =
+    "a choice with no question text before it; a question cannot begin like a choice (\"A.\" to \"Z.\")";
+
+struct AikenQuestion {
+    int firstLine = 0;
+    Chars text;  // empty: choices with no question before them
+    std::vector<AikenLine> choices;
+    std::vector<int> invalidLines;
+};
+
+// The place of the right answer that "ANSWER:" names: its first character.
+std::size_t RightPlace(const AikenLine& answer)
+{
+    const Chars& value = answer.value;
+    if (value.empty())
+        throw Reject {answer.number, "\"ANSWER:\" names no choice letter"};
+    const char32_t letter = value.front().code;
+    if (letter >= U'a' && letter <= U'z')
+        throw Reject {answer.number,
+                      "\"ANSWER: " + LetterName(letter) + "\" names no choice; the letter must be a capital"};
+    if (letter < U'A' || letter > U'Z')
+        throw Reject {answer.number, "\"ANSWER:\" must name a choice letter, not " + Quoted(Utf8Of(value))};
+    if (letter - U'A' >= 4)
+        throw Reject {answer.number, "\"ANSWER: " + LetterName(letter) + "\" names no choice"};
+    return static_cast<std::size_t>(letter - U'A');
+}
+
+Draft AikenDraft(AikenQuestion& question, const AikenLine& answer)
+{
+    if (question.text.empty())
+        throw Reject {question.firstLine, std::string(kNoQuestion)};
+    if (question.choices.empty())
+        throw Reject {question.firstLine,
+                      "no choices before \"ANSWER:\"; only questions with four choices can be imported"};
+    for (std::size_t i = 0; i < question.choices.size(); ++i) {
+        const char32_t letter = question.choices[i].whole.front().code;
+        const char32_t expected = U'A' + static_cast<char32_t>(i);
+        if (letter != expected)
+            throw Reject {question.choices[i].number,
+                          "choice " + LetterName(letter) + " where " + LetterName(expected) + " was expected"};
+    }
+    if (question.choices.size() != 4)
+        throw Reject {question.choices.size() > 4 ? question.choices[4].number : answer.number,
+                      Counted(question.choices.size(), "choice", "choices") + "; a card holds exactly four"};
+    Draft draft;
+    draft.right = RightPlace(answer);
+    for (std::size_t i = 0; i < 4; ++i) {
+        if (question.choices[i].value.empty())
+            throw Reject {question.choices[i].number, "choice " + LetterName(U'A' + char32_t(i)) + " is empty"};
+        draft.answers[i] = std::move(question.choices[i].value);
+    }
+    draft.questionLines.push_back(std::move(question.text));
+    return draft;
+}
+
+Outcome ReadAikenQuestion(AikenQuestion& question, const AikenLine& answer)
+{
+    if (!answer.valid)
+        question.invalidLines.push_back(answer.number);
+    if (!question.invalidLines.empty()) {
+        Outcome invalid;
+        for (const int line : question.invalidLines)
+            invalid.errors.push_back(InvalidUtf8(line));
+        return invalid;
+    }
+    try {
+        return Converted(AikenDraft(question, answer), question.firstLine);
+    } catch (const Reject& reject) {
+        return Rejected(reject);
+    }
+}
+
+// Takes an Aiken source line by line. A question ends at its "ANSWER:" line;
+// a text line after a question's text starts the next question, and the one
+// before it is reported.
+class AikenReader {
+public:
+    void take(const AikenLine& line)
+    {
+        switch (line.kind) {
+        case AikenKind::Blank:
+            break;
+        case AikenKind::OneCharacter:
+            builder_.note(line.number, "a line of one character is ignored");
+            break;
+        case AikenKind::Text:
+            text(line);
+            break;
+        case AikenKind::MiswrittenAnswer:
+            miswrittenAnswer(line);
+            break;
+        case AikenKind::Choice:
+            choice(line);
+            break;
+        case AikenKind::Answer:
+            answer(line);
+            break;
+        }
+    }
+
+    ImportResult finish()
+    {
+        if (open_)
+            abandon(open_->firstLine,
+                    open_->text.empty()          ? kNoQuestion
+                        : open_->choices.empty() ? "question text without choices or an \"ANSWER:\" line"
+                                                 : "no \"ANSWER:\" line after the choices");
+        return builder_.finish();
+    }
+
+private:
+    // The open question is skipped: its text, with or without choices, is a
+    // question the source did not finish.
+    void abandon(int line, std::string_view message)
+    {
+        builder_.add(Rejected({line, std::string(message)}), open_->firstLine);
+        open_.reset();
+    }
+
+    void start(const AikenLine& line, Chars text)
+    {
+        open_.emplace();
+        open_->firstLine = line.number;
+        open_->text = std::move(text);
+        if (!line.valid)
+            open_->invalidLines.push_back(line.number);
+    }
+
+    void text(const AikenLine& line)
+    {
+        if (open_ && open_->text.empty())
+            abandon(open_->firstLine, kNoQuestion);
+        else if (open_ && open_->choices.empty())
+            abandon(open_->firstLine,
+                    "text with no choices after it: a question is one line of text, then its "
+                    "choices (the next question starts on line "
+                        + std::to_string(line.number) + ")");
+        else if (open_)
+            abandon(line.number,
+                    "no \"ANSWER:\" line after the choices of the question on line "
+                        + std::to_string(open_->firstLine));
+        start(line, line.whole);
+    }
+
+    // "Answer: A" where the choices expect "ANSWER: A"; anywhere else it is text.
+    void miswrittenAnswer(const AikenLine& line)
+    {
+        if (!open_ || open_->choices.empty())
+            return text(line);
+        abandon(line.number, Quoted(Utf8Of(line.whole)) + " is no answer line: write \"ANSWER:\" in capitals");
+    }
+
+    void choice(const AikenLine& line)
+    {
+        if (!open_)
+            start(line, {});
+        else if (!line.valid)
+            open_->invalidLines.push_back(line.number);
+        open_->choices.push_back(line);
+    }
+
+    void answer(const AikenLine& line)
+    {
+        if (!open_)
+            return builder_.error(line.number, "\"ANSWER:\" without a question before it");
+        AikenQuestion question = std::move(*open_);
+        open_.reset();
+        builder_.add(ReadAikenQuestion(question, line), question.firstLine);
+    }
+
+    BankBuilder builder_;
+    std::optional<AikenQuestion> open_;
+};
+
+// ---------------------------------------------------------------------------
+// Export
+
+// The question lines as the one line the reader takes, joined by a blank.
+std::string AikenQuestionLine(const StoredQuestion& question)
+{
+    std::string line;
+    for (const std::string& text : question.questionLines)
+        line += (line.empty() ? "" : " ") + Utf8Text(text);
+    return line;
+}
+
+Problem AikenProblem(const StoredQuestion& question)
+{
+    if (Problem problem = RecordProblem(question))
+        return problem;
+    const std::u32string text = DecodeUtf8(AikenQuestionLine(question));
+    if (text.empty())
+        return std::string("it has no question text, which Aiken needs");
+    if (IsOneCharacter(text))
+        return "its question text " + Quoted(EncodeUtf8(text)) + " is one character, which Aiken ignores";
+    if (IsChoiceLine(text))
+        return "its question text would be read as a choice (" + Quoted(EncodeUtf8(text.substr(0, 2))) + ")";
+    if (IsAnswerLine(text))
+        return std::string("its question text would be read as the \"ANSWER:\" line");
+    return std::nullopt;
+}
+
+std::string AikenQuestionText(const StoredQuestion& question, std::size_t)
+{
+    std::string aiken = AikenQuestionLine(question) + "\n";
+    for (std::size_t i = 0; i < question.answers.size(); ++i)
+        aiken += std::string(1, static_cast<char>('A' + i)) + ". " + Utf8Text(question.answers[i]) + "\n";
+    return aiken + "ANSWER: " + std::string(1, static_cast<char>('A' + RightIndex(question))) + "\n";
+}
+
+}  // namespace
+
+ImportResult ImportAiken(std::string_view utf8)
+{
+    AikenReader reader;
+    for (const DecodedLine& line : DecodeLines(utf8, LineBreaks::Any))
+        reader.take(ClassifyAikenLine(line));
+    return reader.finish();
+}
+
+ExportResult ExportAiken(const StoredBank& bank)
+{
+    ExportResult result = Export(bank, AikenProblem, AikenQuestionText);
+    for (std::size_t i = 0, problem = 0; i < bank.questions.size(); ++i) {
+        if (problem < result.problems.size() && result.problems[problem].question == i)
+            ++problem;
+        else if (bank.questions[i].reference != kNoReferenceText)
+            ++result.referencesDropped;
+    }
+    return result;
+}
+
+}  // namespace qd

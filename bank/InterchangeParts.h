@@ -1,0 +1,141 @@
+// What the GIFT and Aiken readers and writers share (bank/Gift*.cpp,
+// bank/Aiken.cpp); nothing outside them uses it.
+#pragma once
+
+#include <array>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "bank/Interchange.h"
+#include "bank/Text.h"
+
+namespace qd::interchange {
+
+// ---------------------------------------------------------------------------
+// Characters with their source lines
+
+// One character of a source. `escaped` when a backslash made it plain text;
+// a line break is '\n', either a real one or an escaped one.
+struct Char {
+    char32_t code;
+    int line;
+    bool escaped;
+};
+using Chars = std::vector<Char>;
+
+bool IsPlain(const Char& c, char32_t code);
+bool IsBreak(const Char& c);
+bool IsBlankChar(const Char& c);
+// Blanks and real line breaks: the layout of a source, never part of a text.
+bool IsLayout(const Char& c);
+
+Chars Trimmed(const Chars& text, bool (*isSpace)(const Char&));
+Chars Slice(const Chars& text, std::size_t from, std::size_t to);
+Chars CharsOf(std::u32string_view text, int line);
+std::u32string CodesOf(const Chars& text);
+std::string Utf8Of(const Chars& text);
+
+// The characters of code-page bytes, and the same as UTF-8.
+std::u32string CharactersOf(std::string_view bytes);
+std::string Utf8Text(std::string_view bytes);
+
+std::optional<int> NumberIn(std::string_view text);
+
+// A line of a source, decoded; an ill-formed sequence becomes U+FFFD.
+struct DecodedLine {
+    int number;
+    std::u32string text;
+    bool valid;  // the line's bytes are well-formed UTF-8
+};
+
+std::vector<DecodedLine> DecodeLines(std::string_view text, LineBreaks breaks);
+
+SourceError InvalidUtf8(int line);
+
+// ---------------------------------------------------------------------------
+// From the texts of a question to a stored question
+
+// A question that fits a card, its texts still characters of the source.
+struct Draft {
+    std::vector<Chars> questionLines;
+    std::array<Chars, 4> answers;
+    std::size_t right = 0;  // 0 to 3
+    Chars reference;  // empty: kNoReferenceText
+    std::vector<SourceError> notes;  // what was dropped on the way
+};
+
+// Why a question does not fit a card, on the line of its problem.
+struct Reject {
+    int line;
+    std::string message;
+};
+
+// A question read from a source: stored, or the reasons it was skipped.
+struct Outcome {
+    std::optional<StoredQuestion> question;
+    std::vector<SourceError> errors;
+    std::vector<SourceError> notes;
+};
+
+Outcome Rejected(const Reject& reject);
+Outcome Converted(Draft draft, int firstLine);
+
+// Collects the questions of an import and everything reported on the way.
+class BankBuilder {
+public:
+    void add(Outcome outcome, int firstLine);
+    // A line that belongs to no question.
+    void error(int line, std::string message);
+    void note(int line, std::string message);
+    ImportResult finish();
+
+private:
+    ImportResult result_;
+};
+
+// ---------------------------------------------------------------------------
+// Export: what a stored question must be for a format to carry it
+
+using Problem = std::optional<std::string>;
+
+// A text every format carries as it is: not empty, no control characters
+// (a tab aside), no blanks at its ends (an import drops them).
+Problem TextProblem(std::string_view bytes);
+// The numbers, question lines and answers.
+Problem RecordProblem(const StoredQuestion& question);
+std::size_t RightIndex(const StoredQuestion& question);
+
+using ProblemFinder = Problem (*)(const StoredQuestion&);
+using QuestionWriter = std::string (*)(const StoredQuestion&, std::size_t number);
+
+// Every question the finder has no problem with, written one after the
+// other with a blank line between them.
+ExportResult Export(const StoredBank& bank, ProblemFinder findProblem, QuestionWriter write);
+
+// ---------------------------------------------------------------------------
+// GIFT: what the import and the export share
+
+// The characters a backslash escapes; "\\n" stands for a line break.
+inline constexpr std::u32string_view kGiftEscaped = U"~=#{}:\\";
+
+enum class GiftFormat { Moodle, Html, Plain, Markdown };
+
+// A format mark such as "[html]" at `pos`: its format and where it ends.
+struct FormatMark {
+    GiftFormat format;
+    std::size_t end;
+};
+
+std::optional<FormatMark> FormatMarkAt(const Chars& text, std::size_t pos);
+
+// An answer weight such as "%50%" or "%-33.3%" at the start of a text.
+struct Weight {
+    std::size_t end;
+    bool zero;  // "%0%": a wrong answer
+};
+
+std::optional<Weight> WeightAt(const Chars& text);
+
+}  // namespace qd::interchange

@@ -1,0 +1,184 @@
+#include "bank/Text.h"
+
+#include <algorithm>
+
+namespace qd {
+
+std::string Quoted(std::string_view text)
+{
+    return "\"" + std::string(text) + "\"";
+}
+
+std::string Counted(std::size_t count, std::string_view one, std::string_view many)
+{
+    return std::to_string(count) + " " + std::string(count == 1 ? one : many);
+}
+
+std::string Hex(unsigned value, int digits)
+{
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    std::string text(static_cast<std::size_t>(digits), '0');
+    for (int i = digits - 1; i >= 0; --i, value >>= 4)
+        text[static_cast<std::size_t>(i)] = kDigits[value & 0xF];
+    return text;
+}
+
+std::string CodePointName(char32_t code)
+{
+    int digits = 4;
+    while (digits < 6 && (code >> (4 * digits)) != 0)
+        ++digits;
+    return "U+" + Hex(static_cast<unsigned>(code), digits);
+}
+
+bool IsBlank(char32_t code)
+{
+    return code == U' ' || code == U'\t';
+}
+
+bool IsControl(char32_t code)
+{
+    return (code < 0x20 && code != U'\t') || (code >= 0x7F && code <= 0x9F);
+}
+
+std::u32string_view TrimmedBlanks(std::u32string_view text)
+{
+    while (!text.empty() && IsBlank(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && IsBlank(text.back()))
+        text.remove_suffix(1);
+    return text;
+}
+
+Utf8Char DecodeUtf8At(std::string_view bytes, std::size_t pos)
+{
+    const auto at = [&](std::size_t i) { return static_cast<unsigned char>(bytes[i]); };
+    const unsigned char lead = at(pos);
+    if (lead < 0x80)
+        return {lead, 1};
+    std::size_t length = 0;
+    char32_t code = 0;
+    unsigned char low = 0x80;
+    unsigned char high = 0xBF;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+        code = lead & 0x1F;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        code = lead & 0x0F;
+        low = lead == 0xE0 ? 0xA0 : 0x80;
+        high = lead == 0xED ? 0x9F : 0xBF;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        code = lead & 0x07;
+        low = lead == 0xF0 ? 0x90 : 0x80;
+        high = lead == 0xF4 ? 0x8F : 0xBF;
+    } else {
+        return {kReplacementCharacter, 0};
+    }
+    if (pos + length > bytes.size())
+        return {kReplacementCharacter, 0};
+    for (std::size_t i = 1; i < length; ++i) {
+        const unsigned char c = at(pos + i);
+        if (c < (i == 1 ? low : 0x80) || c > (i == 1 ? high : 0xBF))
+            return {kReplacementCharacter, 0};
+        code = (code << 6) | (c & 0x3F);
+    }
+    return {code, length};
+}
+
+bool IsValidUtf8(std::string_view bytes)
+{
+    for (std::size_t pos = 0; pos < bytes.size();) {
+        const std::size_t length = DecodeUtf8At(bytes, pos).length;
+        if (length == 0)
+            return false;
+        pos += length;
+    }
+    return true;
+}
+
+std::u32string DecodeUtf8(std::string_view bytes, bool* valid)
+{
+    std::u32string text;
+    text.reserve(bytes.size());
+    bool wellFormed = true;
+    for (std::size_t pos = 0; pos < bytes.size();) {
+        const Utf8Char decoded = DecodeUtf8At(bytes, pos);
+        text += decoded.code;
+        wellFormed = wellFormed && decoded.length != 0;
+        pos += decoded.length == 0 ? 1 : decoded.length;
+    }
+    if (valid)
+        *valid = wellFormed;
+    return text;
+}
+
+std::string EncodeUtf8(std::u32string_view text)
+{
+    std::string bytes;
+    bytes.reserve(text.size());
+    const auto put = [&bytes](char32_t value) { bytes += static_cast<char>(value); };
+    for (char32_t code : text) {
+        if (code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
+            code = kReplacementCharacter;
+        if (code < 0x80) {
+            put(code);
+        } else if (code < 0x800) {
+            put(0xC0 | (code >> 6));
+            put(0x80 | (code & 0x3F));
+        } else if (code < 0x10000) {
+            put(0xE0 | (code >> 12));
+            put(0x80 | ((code >> 6) & 0x3F));
+            put(0x80 | (code & 0x3F));
+        } else {
+            put(0xF0 | (code >> 18));
+            put(0x80 | ((code >> 12) & 0x3F));
+            put(0x80 | ((code >> 6) & 0x3F));
+            put(0x80 | (code & 0x3F));
+        }
+    }
+    return bytes;
+}
+
+std::string_view WithoutByteOrderMark(std::string_view text)
+{
+    constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+    if (text.substr(0, kByteOrderMark.size()) == kByteOrderMark)
+        text.remove_prefix(kByteOrderMark.size());
+    return text;
+}
+
+std::vector<TextLine> SplitLines(std::string_view text, LineBreaks breaks)
+{
+    const char* const ends = breaks == LineBreaks::Any ? "\r\n" : "\n";
+    std::vector<TextLine> lines;
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        const std::size_t end = std::min(text.find_first_of(ends, pos), text.size());
+        std::string_view line = text.substr(pos, end - pos);
+        LineEnd lineEnd = LineEnd::None;
+        pos = end + 1;
+        if (end == text.size()) {
+            if (breaks == LineBreaks::Lf && !line.empty() && line.back() == '\r') {
+                line.remove_suffix(1);
+                lineEnd = LineEnd::Cr;
+            }
+        } else if (text[end] == '\n') {
+            lineEnd = LineEnd::Lf;
+            if (breaks == LineBreaks::Lf && !line.empty() && line.back() == '\r') {
+                line.remove_suffix(1);
+                lineEnd = LineEnd::CrLf;
+            }
+        } else if (text.compare(end, 2, "\r\n") == 0) {
+            lineEnd = LineEnd::CrLf;
+            pos = end + 2;
+        } else {
+            lineEnd = LineEnd::Cr;
+        }
+        lines.push_back({static_cast<int>(lines.size()) + 1, line, lineEnd});
+    }
+    return lines;
+}
+
+}  // namespace qd

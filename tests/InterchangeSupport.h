@@ -1,0 +1,75 @@
+// What the GIFT and Aiken tests share: questions as an import writes them,
+// and errors as text.
+#pragma once
+
+#include <array>
+#include <sstream>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "bank/Interchange.h"
+#include "bank/QuestionSource.h"
+
+namespace qd::test::interchange {
+
+inline const std::string kNoReference(kNoReferenceText);
+
+inline std::string Describe(const std::vector<SourceError>& errors)
+{
+    std::ostringstream text;
+    for (const SourceError& error : errors)
+        text << error.line << ": " << error.message << '\n';
+    return text.str();
+}
+
+inline std::string Describe(const std::vector<ExportProblem>& problems)
+{
+    std::ostringstream text;
+    for (const ExportProblem& problem : problems)
+        text << problem.question << ": " << problem.message << '\n';
+    return text.str();
+}
+
+// A question as an import writes it: texts in code-page bytes, plain numbers.
+inline StoredQuestion Card(std::vector<std::string> lines, std::array<std::string, 4> answers, int right,
+                           std::string reference = kNoReference)
+{
+    StoredQuestion question;
+    question.numLines = std::to_string(lines.size());
+    question.questionLines = std::move(lines);
+    question.answers = std::move(answers);
+    question.ansNum = std::to_string(right);
+    question.reference = std::move(reference);
+    return question;
+}
+
+inline StoredBank Bank(std::vector<StoredQuestion> questions)
+{
+    return {std::move(questions), std::nullopt};
+}
+
+// `question` with `good` before and after it, blank lines between.
+inline std::string Between(const std::string& good, const std::string& question)
+{
+    std::string text = good;
+    text += "\n\n";
+    text += question;
+    text += "\n\n";
+    text += good;
+    text += "\n";
+    return text;
+}
+
+struct RejectCase {
+    const char* name;
+    std::string source;  // starts at line 3
+    std::string errors;
+};
+
+struct FormatCase {
+    std::string source;
+    StoredQuestion question;
+};
+
+}  // namespace qd::test::interchange
