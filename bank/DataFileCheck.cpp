@@ -25,6 +25,29 @@ std::string Plural(std::size_t count, std::string_view noun)
     return std::to_string(count) + " " + std::string(noun) + (count == 1 ? "" : "s");
 }
 
+std::string RoleName(LineRole role)
+{
+    switch (role) {
+    case LineRole::NumLines:
+        return "NumLines";
+    case LineRole::Question:
+        return "question";
+    case LineRole::Answer1:
+        return "answer 1";
+    case LineRole::Answer2:
+        return "answer 2";
+    case LineRole::Answer3:
+        return "answer 3";
+    case LineRole::Answer4:
+        return "answer 4";
+    case LineRole::AnsNum:
+        return "AnsNum";
+    case LineRole::Ref:
+        return "reference";
+    }
+    return "unknown";
+}
+
 bool IsAnswerRole(LineRole role)
 {
     return role == LineRole::Answer1 || role == LineRole::Answer2 || role == LineRole::Answer3
@@ -180,29 +203,6 @@ private:
 };
 
 }  // namespace
-
-std::string RoleName(LineRole role)
-{
-    switch (role) {
-    case LineRole::NumLines:
-        return "NumLines";
-    case LineRole::Question:
-        return "question";
-    case LineRole::Answer1:
-        return "answer 1";
-    case LineRole::Answer2:
-        return "answer 2";
-    case LineRole::Answer3:
-        return "answer 3";
-    case LineRole::Answer4:
-        return "answer 4";
-    case LineRole::AnsNum:
-        return "AnsNum";
-    case LineRole::Ref:
-        return "reference";
-    }
-    return "unknown";
-}
 
 std::vector<DataFileProblem> FindDataFileProblems(const LoadRecorder& load, std::string_view bytes)
 {

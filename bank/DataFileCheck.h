@@ -23,7 +23,4 @@ struct DataFileProblem {
 // `bytes`; in line order, each reported once.
 std::vector<DataFileProblem> FindDataFileProblems(const LoadRecorder& load, std::string_view bytes);
 
-// The name of a line's role in problem texts: "NumLines", "question", "answer 1", ...
-std::string RoleName(LineRole role);
-
 }  // namespace qd

@@ -603,8 +603,8 @@ TEST_F(ImportFormatTest, FollowsTheFileNameOrTheFormatGivenInAnyLetterCase)
     };
     for (const auto& [name, text, format] : cases) {
         write(name, text);
-        const ToolRun run =
-            run({QStringList {"import"} + format + QStringList {QString::fromStdString(name), "-o", "q.drv"}});
+        const ToolRun result =
+            run(QStringList {"import"} + format + QStringList {QString::fromStdString(name), "-o", "q.drv"});
         EXPECT_EQ(result.status, 0) << name << result.err;
         EXPECT_EQ(result.err, "") << name;
         EXPECT_EQ(read("q.drv"), expected) << name;
@@ -688,7 +688,7 @@ protected:
     }
 };
 
-TEST_F(MemoryLimitTest, EndlessLinesEndWithAMessageAndStatus2)
+TEST_F(MemoryLimitTest, RunningOutOfMemoryOrOverlongLinesEndWithAMessageAndStatus2)
 {
     ASSERT_EQ(test::RunToolLimited({"scramble"}, "/dev/null", BaseAddressSpace()).status, 0);
     const std::string tooLong =
@@ -704,6 +704,14 @@ TEST_F(MemoryLimitTest, EndlessLinesEndWithAMessageAndStatus2)
         EXPECT_EQ(run.status, 2) << command << " " << extra / kMiB;
         EXPECT_EQ(run.err, message) << command << " " << extra / kMiB;
     }
+    write("huge.drv", "");
+    std::filesystem::resize_file(fsPath("huge.drv"), 256 * kMiB);
+    for (const char* command : {"check", "unpack"}) {
+        const ToolRun run =
+            test::RunToolLimited({command, path("huge.drv")}, "/dev/null", BaseAddressSpace() + 16 * kMiB);
+        EXPECT_EQ(run.status, 2) << command;
+        EXPECT_EQ(run.err.rfind("quizdeck-bank: ", 0), 0u) << run.err;
+    }
 }
 
 TEST_F(MemoryLimitTest, FiltersHoldOneLineAtATime)
@@ -711,9 +719,10 @@ TEST_F(MemoryLimitTest, FiltersHoldOneLineAtATime)
     std::string plain;
     for (int line = 0; line < 4000000; ++line)
         plain += "x\n";
+    const std::string one = Scrambled("x") + "\r\n";
     std::string scrambled;
     for (int line = 0; line < 2000000; ++line)
-        scrambled += Scrambled("x") + "\r\n";
+        scrambled += one;
     write("plain.txt", plain);
     write("scrambled.drv", scrambled);
     for (const auto& [command, input] :

@@ -41,7 +41,7 @@ bool TakesValue(const QString& argument)
 
 class Parser {
 public:
-    explicit Parser(AllowedOptions allowed)
+    explicit Parser(AllowedOptions allowed) : allowed_(allowed)
     {
         parser_.addOption(help_);
         parser_.addOption(version_);
@@ -72,9 +72,9 @@ public:
         Options options;
         for (const QString& operand : parser_.positionalArguments())
             options.operands.push_back(ToBytes(operand));
-        options.key = once(key_);
-        options.output = once(output_);
-        options.format = once(format_);
+        options.key = once(allowed_.key, key_);
+        options.output = once(allowed_.output, output_);
+        options.format = once(allowed_.format, format_);
         return options;
     }
 
@@ -89,8 +89,11 @@ private:
         return ToBytes(parser_.errorText());
     }
 
-    std::optional<std::string> once(const QCommandLineOption& option) const
+    // The value of an allowed option given at most once; the parser warns about others.
+    std::optional<std::string> once(bool allowed, const QCommandLineOption& option) const
     {
+        if (!allowed)
+            return std::nullopt;
         const QStringList values = parser_.values(option);
         if (values.size() > 1)
             throw UsageError(Written(option.names().front()) + " given twice");
@@ -99,6 +102,7 @@ private:
         return ToBytes(values.front());
     }
 
+    const AllowedOptions allowed_;
     QCommandLineParser parser_;
     const QCommandLineOption help_ {{QStringLiteral("h"), QStringLiteral("help")}};
     const QCommandLineOption version_ {QStringLiteral("version")};
