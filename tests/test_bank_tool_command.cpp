@@ -107,6 +107,20 @@ TEST_F(MessageCapTest, ShowsAHundredMessagesOfOneKindAndCountsTheRest)
     EXPECT_EQ(run.err, expected);
 }
 
+TEST(BankToolFilter, LinesAcrossTheReadBufferComeThroughWhole)
+{
+    std::string input;
+    std::string expected;
+    for (const std::size_t size : {65534, 65535, 65536, 200000}) {
+        const std::string line(size, static_cast<char>('a' + size % 26));
+        input += line + "\r\n";
+        expected += Scrambled(line) + "\r\n";
+    }
+    const ToolRun run = RunTool({"scramble"}, input + "last\r");
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, expected + Scrambled("last\r") + "\r\n");
+}
+
 constexpr bool UnderAddressSanitizer()
 {
 #if defined(__SANITIZE_ADDRESS__)

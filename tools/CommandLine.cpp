@@ -7,6 +7,7 @@
 
 #include "bank/Descrambler.h"
 #include "bank/QuestionFile.h"
+#include "tools/Messages.h"
 
 namespace qd::tool {
 
@@ -21,11 +22,6 @@ QString ToQString(const std::string& bytes)
 std::string ToBytes(const QString& text)
 {
     return text.toLatin1().toStdString();
-}
-
-std::string Quoted(const std::string& text)
-{
-    return "\"" + text + "\"";
 }
 
 // An option as it is written on the command line.
