@@ -1,5 +1,7 @@
 #include "tests/ToolSupport.h"
 
+#include <sys/resource.h>
+
 #include <fstream>
 #include <iterator>
 
@@ -32,6 +34,21 @@ ToolRun RunProgram(const QString& program, const QStringList& args, const std::s
     if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit)
         return {};
     return {process.exitCode(), ToStd(process.readAllStandardOutput()), ToStd(process.readAllStandardError())};
+}
+
+ToolRun RunToolLimited(const QStringList& args, const QString& inputFile, std::size_t addressSpace)
+{
+    QProcess process;
+    process.setStandardInputFile(inputFile);
+    process.setStandardOutputFile(QProcess::nullDevice());
+    process.setChildProcessModifier([addressSpace] {
+        const rlimit limit {addressSpace, addressSpace};
+        setrlimit(RLIMIT_AS, &limit);
+    });
+    process.start(QStringLiteral(QUIZDECK_BANK_TOOL), args);
+    if (!process.waitForFinished(120000) || process.exitStatus() != QProcess::NormalExit)
+        return {};
+    return {process.exitCode(), {}, ToStd(process.readAllStandardError())};
 }
 
 void ToolTest::write(const std::string& name, const std::string& bytes) const

@@ -1,6 +1,7 @@
 // Running the real bank tool on files in a scratch folder.
 #pragma once
 
+#include <cstddef>
 #include <filesystem>
 #include <string>
 
@@ -20,6 +21,10 @@ struct ToolRun {
 ToolRun RunProgram(const QString& program, const QStringList& args, const std::string& input, const QString& folder);
 // Runs quizdeck-bank with `args`, feeding `input` to its standard input.
 ToolRun RunTool(const QStringList& args, const std::string& input = {}, const QString& folder = {});
+
+// Runs quizdeck-bank with its address space limited to `addressSpace` bytes,
+// reading standard input from `inputFile` and throwing its standard output away.
+ToolRun RunToolLimited(const QStringList& args, const QString& inputFile, std::size_t addressSpace);
 
 // A fixture with a scratch folder for the tool's files.
 class ToolTest : public ::testing::Test {

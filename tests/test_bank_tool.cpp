@@ -6,12 +6,14 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include "bank/DataFileCheck.h"
 #include "bank/Descrambler.h"
 #include "bank/QuestionFile.h"
 #include "tests/TestSupport.h"
@@ -352,12 +354,15 @@ TEST_P(UnpackPackTest, ReproducesTheDataFile)
 {
     const std::string original = ScrambledFile(GetParam().lines) + GetParam().tail;
     write("section.drv", original);
+    // A file without questions is reported, and still comes back byte for byte.
+    const int status = GetParam().lines.empty() ? 1 : 0;
     const ToolRun clean = RunTool({"check", path("section.drv")});
-    ASSERT_EQ(clean.status, 0) << clean.out << clean.err;
+    ASSERT_EQ(clean.status, status) << clean.out << clean.err;
 
     const ToolRun unpacked = RunTool({"unpack", path("section.drv")});
-    ASSERT_EQ(unpacked.status, 0) << unpacked.err;
-    EXPECT_EQ(unpacked.err, "");
+    ASSERT_EQ(unpacked.status, status) << unpacked.err;
+    EXPECT_EQ(unpacked.err,
+              status == 0 ? "" : path("section.drv").toStdString() + ":1: " + std::string(kNoQuestionsProblem) + "\n");
     write("section.quiz", unpacked.out);
     const ToolRun packed = RunTool({"pack", path("section.quiz"), "-o", path("again.drv")});
     ASSERT_EQ(packed.status, 0) << packed.err << unpacked.out;
@@ -509,6 +514,26 @@ TEST_F(CheckTest, ReportsEveryProblemOnceInLineOrder)
                   + name + ":16: never read: the program stops at the end line 15 (1 line after it)\n");
 }
 
+TEST_F(CheckTest, ReportsAFileWithoutQuestions)
+{
+    const std::string name = path("section.drv").toStdString();
+    std::string expected = name + ": 0 questions\n";
+    expected += name + ":1: no questions: the section will show an empty card\n";
+    for (const std::string& bytes : {std::string(), std::string("\r\n")}) {
+        const ToolRun run = check(bytes);
+        EXPECT_EQ(run.status, 1);
+        EXPECT_EQ(run.out, expected);
+    }
+}
+
+TEST_F(CheckTest, TakesEverythingAfterTwoDashesAsFiles)
+{
+    write("-o", ScrambledFile(Record("1", {"q"})));
+    const ToolRun run = RunTool({"check", "--", "-o"}, {}, dir_.path());
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "-o: 1 question\n");
+}
+
 TEST_F(CheckTest, WritesNoErrorLogAnywhere)
 {
     QTemporaryDir elsewhere;
@@ -550,7 +575,7 @@ TEST_F(CheckTest, ChecksEveryFileAndExitsWithTheWorstStatus)
     const ToolRun problems = RunTool({"check", "clean.drv", "bad.drv"}, {}, dir_.path());
     EXPECT_EQ(problems.status, 1);
     EXPECT_EQ(problems.out,
-              "clean.drv: 1 questions\nbad.drv: 1 questions\nbad.drv:6: AnsNum \"5\" is not a number from 1 to 4\n");
+              "clean.drv: 1 question\nbad.drv: 1 question\nbad.drv:6: AnsNum \"5\" is not a number from 1 to 4\n");
     const ToolRun missing = RunTool({"check", "missing.drv", "clean.drv", "bad.drv"}, {}, dir_.path());
     EXPECT_EQ(missing.status, 2);
     EXPECT_EQ(missing.out, problems.out);
@@ -576,6 +601,8 @@ TEST(BankToolUsage, MistakesInTheCommandLineGoToStandardErrorWithStatus2)
     const std::vector<std::pair<QStringList, std::string>> cases = {
         {{}, "no command"},
         {{"shuffle"}, "unknown command \"shuffle\""},
+        {{"--shuffle"}, "unknown option \"--shuffle\""},
+        {{"--"}, "no command"},
         {{"scramble", "file.txt"}, "takes no file"},
         {{"scramble", "-o", "x"}, "unknown option \"-o\""},
         {{"pack", "a.quiz"}, "pack needs -o FILE.drv"},

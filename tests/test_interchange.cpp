@@ -441,7 +441,8 @@ TEST_F(ImportToolTest, ExitsWith2ForFilesItCannotReadOrWrite)
 TEST_F(InterchangeToolTest, UsageMistakesExitWith2)
 {
     const std::vector<std::pair<QStringList, std::string>> cases = {
-        {{"import", "a.gift", "-o", "a.drv"}, "import needs --format gift or --format aiken"},
+        {{"import", "a.dat", "-o", "a.drv"},
+         "import needs --format gift or --format aiken (\"a.dat\" ends in neither .gift, .aiken nor .txt)"},
         {{"import", "--format", "moodle", "a.gift", "-o", "a.drv"}, "unknown format \"moodle\"; use gift or aiken"},
         {{"import", "--format", "gift", "a.gift"}, "import needs -o FILE.drv"},
         {{"import", "--format", "gift", "-o", "a.drv"}, "import takes one source file"},

@@ -21,11 +21,18 @@ inline constexpr int kToolUsage = 2;  // a usage error, or a file that cannot be
 //   pack SOURCE -o FILE.drv     source form -> data file
 //   unpack FILE.drv             data file -> source form on `out`
 //   check FILE.drv...           loads each file as the program does; one line per problem
-//   import --format gift|aiken SOURCE -o FILE.drv
+//   import [--format gift|aiken] SOURCE -o FILE.drv
 //                               GIFT or Aiken questions -> data file; what does not
-//                               fit a card is reported and skipped
+//                               fit a card is reported and skipped; without --format
+//                               the format follows SOURCE's ending (.gift, .aiken, .txt)
 //   export --format gift|aiken FILE.drv
 //                               data file -> GIFT or Aiken on `out`
+//
+//   --help, --version           the usage text, the program's version on `out`
+//
+// Every failure, running out of memory included, ends the command with a
+// message on `err` and kToolUsage. After kMessagesOfOneKind messages with the
+// same text, the rest are counted and one line says how many were left out.
 //
 // check, unpack and export read a data file's records as the program does, but
 // keep no program-wide state and write no error log: every problem is reported.

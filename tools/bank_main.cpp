@@ -1,4 +1,5 @@
 // quizdeck-bank: everything it does is in RunBankTool.
+#include <cstdio>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -7,7 +8,16 @@
 
 int main(int argc, char** argv)
 {
-    std::ios::sync_with_stdio(false);
-    const std::vector<std::string> args(argv + 1, argv + argc);
-    return qd::RunBankTool(args, std::cin, std::cout, std::cerr);
+    try {
+        std::ios::sync_with_stdio(false);
+        // Standard error is buffered like standard output and flushed at the end,
+        // not written piece by piece.
+        std::cerr.unsetf(std::ios::unitbuf);
+        std::cerr.tie(nullptr);
+        const std::vector<std::string> args(argv + 1, argv + argc);
+        return qd::RunBankTool(args, std::cin, std::cout, std::cerr);
+    } catch (...) {
+        std::fputs("quizdeck-bank: out of memory\n", stderr);
+        return qd::kToolUsage;
+    }
 }

@@ -1,0 +1,212 @@
+#include "bank/DataFileCheck.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <set>
+#include <utility>
+
+#include "bank/Convert.h"
+#include "bank/Descrambler.h"
+#include "shell/Failure.h"
+
+namespace qd {
+
+namespace {
+
+std::string Quoted(std::string_view text)
+{
+    return "\"" + std::string(text) + "\"";
+}
+
+std::string Plural(std::size_t count, std::string_view noun)
+{
+    return std::to_string(count) + " " + std::string(noun) + (count == 1 ? "" : "s");
+}
+
+std::string RoleName(LineRole role)
+{
+    switch (role) {
+    case LineRole::NumLines:
+        return "NumLines";
+    case LineRole::Question:
+        return "question";
+    case LineRole::Answer1:
+        return "answer 1";
+    case LineRole::Answer2:
+        return "answer 2";
+    case LineRole::Answer3:
+        return "answer 3";
+    case LineRole::Answer4:
+        return "answer 4";
+    case LineRole::AnsNum:
+        return "AnsNum";
+    case LineRole::Ref:
+        return "reference";
+    }
+    return "unknown";
+}
+
+bool IsAnswerRole(LineRole role)
+{
+    return role == LineRole::Answer1 || role == LineRole::Answer2 || role == LineRole::Answer3
+        || role == LineRole::Answer4;
+}
+
+bool IsAnswerNumber(std::string_view text)
+{
+    try {
+        const std::int16_t value = ToInteger16(text);
+        return value >= 1 && value <= 4;
+    } catch (const Failure&) {
+        return false;
+    }
+}
+
+// Everything in a loaded file that the program trips over, and everything
+// that pack would not write back byte for byte.
+class ProblemFinder {
+public:
+    ProblemFinder(const LoadRecorder& load, std::string_view bytes)
+        : load_(load), lines_(SplitDataLines(bytes)), stop_(load.stoppedAt())
+    {
+        const auto index = static_cast<std::size_t>(stop_.value_or(0) - 1);
+        endLineStop_ = stop_ && *stop_ >= 1 && index < lines_.size() && IsEndLine(lines_[index].text);
+    }
+
+    std::vector<DataFileProblem> find()
+    {
+        for (const ReadLine& line : load_.lines())
+            readLine(line);
+        failures();
+        lineEnds();
+        unread();
+        noQuestions();
+        std::stable_sort(problems_.begin(), problems_.end(),
+                         [](const DataFileProblem& a, const DataFileProblem& b) { return a.line < b.line; });
+        return std::move(problems_);
+    }
+
+private:
+    void add(int line, std::string message) { problems_.push_back({line, std::move(message)}); }
+
+    // No record was begun: the program's table stays empty.
+    void noQuestions()
+    {
+        const auto& lines = load_.lines();
+        if (std::none_of(lines.begin(), lines.end(), [](const ReadLine& l) { return l.role == LineRole::NumLines; }))
+            add(1, std::string(kNoQuestionsProblem));
+    }
+
+    void readLine(const ReadLine& line)
+    {
+        plainTexts_[line.line] = line.plain;
+        std::string plain;
+        try {
+            plain = DescrambleText(kQuestionKey, line.raw);
+        } catch (const Failure& failure) {
+            add(line.line, "cannot descramble the " + RoleName(line.role) + " line: " + failure.detail());
+            undescramblable_.insert(line.line);
+            return;
+        }
+        if (plain.empty())
+            emptyText(line);
+        else if (ScrambleText(kQuestionKey, plain) != line.raw)
+            add(line.line,
+                "the " + RoleName(line.role) + " line " + Quoted(EscapeValue(plain))
+                    + " is not scrambled as the scrambler writes it; pack would write it differently");
+        if (line.role == LineRole::AnsNum && !IsAnswerNumber(plain))
+            add(line.line, "AnsNum " + Quoted(EscapeValue(plain)) + " is not a number from 1 to 4");
+    }
+
+    // Empty numbers are reported as numbers; other texts are simply empty,
+    // which the scrambler never writes.
+    void emptyText(const ReadLine& line)
+    {
+        if (IsAnswerRole(line.role))
+            add(line.line, "empty " + RoleName(line.role));
+        else if (line.role == LineRole::Question || line.role == LineRole::Ref)
+            add(line.line, "empty " + RoleName(line.role) + " line; pack cannot write an empty line");
+    }
+
+    void failures()
+    {
+        const auto& all = load_.failures();
+        const auto missing = static_cast<std::size_t>(std::count_if(
+            all.begin(), all.end(), [](const LoadFailure& f) { return f.number == failure::kInputPastEndOfFile; }));
+        bool cutReported = false;
+        for (const LoadFailure& f : all) {
+            if (f.number == failure::kInputPastEndOfFile) {
+                if (!cutReported)
+                    add(f.line,
+                        "record cut short: the file ends where its " + RoleName(f.role) + " line should stand ("
+                            + Plural(missing, "line") + " missing)");
+                cutReported = true;
+            } else {
+                failure(f);
+            }
+        }
+    }
+
+    void failure(const LoadFailure& f)
+    {
+        const bool number = f.number == failure::kTypeMismatch || f.number == failure::kOverflow;
+        if (f.role == LineRole::NumLines && f.number == failure::kOverflow && stop_ == f.line)
+            add(f.line, "more than 32767 questions: the program reads no further");
+        else if (f.role == LineRole::NumLines && number && undescramblable_.count(f.line) == 0)
+            add(f.line, "NumLines " + Quoted(EscapeValue(plainTexts_[f.line])) + " is not a number from 0 to 255");
+        else if (f.role != LineRole::NumLines || !number)
+            add(f.line, "failure " + std::to_string(f.number) + " while reading the " + RoleName(f.role) + " line");
+    }
+
+    // The lines the program reads, and the end line, must end with CR LF.
+    void lineEnds()
+    {
+        std::size_t last = lines_.size();
+        if (stop_)
+            last = std::min(last, static_cast<std::size_t>(endLineStop_ ? *stop_ : *stop_ - 1));
+        for (std::size_t i = 0; i < last; ++i) {
+            const int line = static_cast<int>(i) + 1;
+            switch (lines_[i].end) {
+            case LineEnd::CrLf:
+                break;
+            case LineEnd::Lf:
+                add(line, "line ends with LF only, not CR LF");
+                break;
+            case LineEnd::Cr:
+                add(line, "line ends with CR only, not CR LF");
+                break;
+            case LineEnd::None:
+                add(line, "last line has no CR LF at its end");
+                break;
+            }
+        }
+    }
+
+    void unread()
+    {
+        if (!endLineStop_ || lines_.size() <= static_cast<std::size_t>(*stop_))
+            return;
+        add(*stop_ + 1,
+            "never read: the program stops at the end line " + std::to_string(*stop_) + " ("
+                + Plural(lines_.size() - static_cast<std::size_t>(*stop_), "line") + " after it)");
+    }
+
+    const LoadRecorder& load_;
+    const std::vector<DataLine> lines_;
+    const std::optional<int> stop_;
+    bool endLineStop_ = false;
+    std::vector<DataFileProblem> problems_;
+    std::set<int> undescramblable_;
+    std::map<int, std::string> plainTexts_;
+};
+
+}  // namespace
+
+std::vector<DataFileProblem> FindDataFileProblems(const LoadRecorder& load, std::string_view bytes)
+{
+    return ProblemFinder(load, bytes).find();
+}
+
+}  // namespace qd

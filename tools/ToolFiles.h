@@ -1,0 +1,27 @@
+// The bank tool's files: reading and writing them whole, and loading a data
+// file as the program does.
+#pragma once
+
+#include <string>
+
+#include "bank/QuestionSource.h"
+
+namespace qd::tool {
+
+// The bytes of a regular, readable file; FileError otherwise.
+std::string ReadFileBytes(const std::string& name);
+
+// Writes the whole file or, on any failure, leaves whatever was there; FileError then.
+void WriteFileWhole(const std::string& name, const std::string& bytes);
+
+struct LoadedFile {
+    std::string bytes;
+    LoadRecorder load;
+    int questionCount = 0;
+};
+
+// Reads a data file's records as the program does, logging nothing; FileError
+// for a file that cannot be read.
+LoadedFile LoadDataFile(const std::string& name);
+
+}  // namespace qd::tool
