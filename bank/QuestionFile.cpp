@@ -1,9 +1,6 @@
 #include "bank/QuestionFile.h"
 
-#include <fstream>
-#include <iterator>
 #include <limits>
-#include <system_error>
 
 #include "bank/CodePage.h"
 #include "bank/Convert.h"
@@ -12,6 +9,7 @@
 #include "shell/Failure.h"
 #include "shell/Program.h"
 #include "shell/StepRunner.h"
+#include "shell/platform/Files.h"
 #include "shell/platform/MessageBoxes.h"
 #include "shell/platform/MousePointer.h"
 #include "shell/platform/ProgramEnd.h"
@@ -27,29 +25,10 @@ constexpr const char* kLoadLocation = "3406";
 // at a lone CR or at a lone LF.
 class LineReader {
 public:
-    void open(const std::filesystem::path& path)
-    {
-        std::error_code error;
-        const auto status = std::filesystem::status(path, error);
-        if (!std::filesystem::exists(status))
-            Raise(failure::kFileNotFound, "file not found: " + path.string());
-        if (!std::filesystem::is_regular_file(status))
-            Raise(failure::kPathFileAccessError, "not a file: " + path.string());
-        std::ifstream file(path, std::ios::binary);
-        if (!file)
-            Raise(failure::kPathFileAccessError, "cannot open " + path.string());
-        // One read of the whole file: its size first, then its bytes.
-        file.seekg(0, std::ios::end);
-        const std::streamoff size = file.tellg();
-        file.seekg(0, std::ios::beg);
-        if (size < 0)
-            Raise(failure::kDeviceIOError, "cannot read " + path.string());
-        data_.resize(static_cast<std::size_t>(size));
-        file.read(data_.data(), size);
-        data_.resize(static_cast<std::size_t>(file.gcount()));
-        if (file.bad())
-            Raise(failure::kDeviceIOError, "cannot read " + path.string());
-    }
+    // Opened without waiting and checked after the open, so a FIFO or a
+    // device in the file's place never blocks; a file over the size limit
+    // is failure 7, like memory that runs out.
+    void open(const std::filesystem::path& path) { data_ = ReadRegularFile(path); }
 
     bool atEnd() const { return pos_ >= data_.size(); }
 
