@@ -85,28 +85,28 @@ TEST_F(ErrorLogTest, AnEntryReplacesTheLogWholeAndLeavesNoOtherFile)
 // on standard error and is left as it was.
 TEST_F(ErrorLogTest, NeverWritesThroughALinkOrToAFifo)
 {
-    const auto log = folder() / "Kestrel.err";
+    const auto logFile = folder() / "Kestrel.err";
     writeFile("victim.txt", "victim");
-    std::filesystem::create_symlink(folder() / "victim.txt", log);
+    std::filesystem::create_symlink(folder() / "victim.txt", logFile);
     testing::internal::CaptureStderr();
     LogError(13, "3402");
     EXPECT_NE(testing::internal::GetCapturedStderr().find("failure 13 in 3402 not logged"), std::string::npos);
     EXPECT_EQ(readFile("victim.txt"), "victim");
-    EXPECT_TRUE(std::filesystem::is_symlink(log));
+    EXPECT_TRUE(std::filesystem::is_symlink(logFile));
 
-    std::filesystem::remove(log);
-    std::filesystem::create_symlink(folder() / "created.txt", log);
+    std::filesystem::remove(logFile);
+    std::filesystem::create_symlink(folder() / "created.txt", logFile);
     testing::internal::CaptureStderr();
     LogError(13, "3402");
     testing::internal::GetCapturedStderr();
     EXPECT_FALSE(std::filesystem::exists(folder() / "created.txt"));
 
-    std::filesystem::remove(log);
-    ASSERT_EQ(::mkfifo(log.c_str(), 0600), 0);
+    std::filesystem::remove(logFile);
+    ASSERT_EQ(::mkfifo(logFile.c_str(), 0600), 0);
     testing::internal::CaptureStderr();
-    ExpectNoWaitOn(log, [] { LogError(13, "3402"); });
+    ExpectNoWaitOn(logFile, [] { LogError(13, "3402"); });
     EXPECT_NE(testing::internal::GetCapturedStderr().find("not a regular file"), std::string::npos);
-    EXPECT_TRUE(std::filesystem::is_fifo(log));
+    EXPECT_TRUE(std::filesystem::is_fifo(logFile));
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder()), {}), 2);
 }
 
