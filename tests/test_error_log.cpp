@@ -101,6 +101,12 @@ TEST_F(ErrorLogTest, NeverWritesThroughALinkOrToAFifo)
     testing::internal::GetCapturedStderr();
     EXPECT_FALSE(std::filesystem::exists(folder() / "created.txt"));
 
+    // A second name of another file: the name is replaced, the file kept.
+    std::filesystem::remove(logFile);
+    std::filesystem::create_hard_link(folder() / "victim.txt", logFile);
+    LogError(13, "3402");
+    EXPECT_EQ(readFile("victim.txt"), "victim");
+
     std::filesystem::remove(logFile);
     ASSERT_EQ(::mkfifo(logFile.c_str(), 0600), 0);
     testing::internal::CaptureStderr();
