@@ -1,13 +1,17 @@
 // Reading and writing files safely: only regular files, never waiting on a
 // FIFO, never writing through what is not ours, and all or nothing.
+#include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <chrono>
 #include <csignal>
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <thread>
 
 #include <QCoreApplication>
 #include <QDir>
@@ -163,6 +167,50 @@ TEST_F(LoaderFileSafetyTest, AFifoOrADataFileOverTheLimitIsAFileThatCannotBeRead
     EXPECT_EQ(log->entries, (std::vector<LogEntry> {{7, "3406"}}));
     EXPECT_EQ(QuestionCount(), 0);
     EXPECT_TRUE(ender->statuses.empty());
+}
+
+// The data file is swapped for a FIFO and back, again and again, while it is
+// loaded: no load may wait. A watchdog lets a waiting load go and notes it.
+TEST_F(LoaderFileSafetyTest, ADataFileSwappedForAFifoNeverBlocksTheLoad)
+{
+    const fs::path file = folder() / "swap.drv";
+    const fs::path fifo = folder() / "fifo";
+    const fs::path regular = folder() / "regular";
+    writeFile("regular", ScrambledFile({"0", "a", "b", "c", "d", "1", "r"}));
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    fs::create_hard_link(regular, file);
+    std::atomic<bool> stop {false};
+    std::atomic<int> loads {0};
+    std::atomic<bool> blocked {false};
+    std::thread swapper([&] {
+        for (int round = 0; !stop; ++round) {
+            std::error_code error;
+            fs::create_hard_link(round % 2 ? regular : fifo, folder() / "next", error);
+            fs::rename(folder() / "next", file, error);
+        }
+    });
+    std::thread watchdog([&] {
+        for (int seen = -1, idle = 0; !stop; std::this_thread::sleep_for(std::chrono::milliseconds(100))) {
+            idle = loads == seen ? idle + 1 : 0;
+            seen = loads;
+            if (idle < 5)
+                continue;
+            // Opens without waiting only when a reader waits on the FIFO.
+            const int writer = ::open(fifo.c_str(), O_WRONLY | O_NONBLOCK);
+            if (writer >= 0) {
+                blocked = true;
+                ::close(writer);
+            }
+        }
+    });
+    for (int i = 0; i < 20000; ++i) {
+        LoadQuestionFile("swap.drv");
+        ++loads;
+    }
+    stop = true;
+    swapper.join();
+    watchdog.join();
+    EXPECT_FALSE(blocked);
 }
 
 // ---------------------------------------------------------------------------
