@@ -4,9 +4,9 @@
 
 #include <QString>
 
-#include "shell/CodePage.h"
 #include "bank/Interchange.h"
 #include "bank/InterchangeParts.h"
+#include "shell/CodePage.h"
 
 namespace qd {
 

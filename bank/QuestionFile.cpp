@@ -1,15 +1,13 @@
 #include "bank/QuestionFile.h"
 
-#include <filesystem>
-#include <fstream>
 #include <string>
-#include <system_error>
 
 #include "shell/CodePage.h"
 #include "shell/ErrorLog.h"
 #include "shell/Failure.h"
 #include "shell/Program.h"
 #include "shell/StepRunner.h"
+#include "shell/platform/Files.h"
 #include "shell/platform/MessageBoxes.h"
 #include "shell/platform/MousePointer.h"
 #include "shell/platform/ProgramEnd.h"
@@ -20,32 +18,6 @@ namespace {
 
 constexpr const char* kMissingLocation = "3405";
 constexpr const char* kLoadLocation = "3406";
-
-// The whole file in one read: its size first, then its bytes.
-std::string ReadWholeFile(const std::filesystem::path& path)
-{
-    std::string data;
-    std::error_code error;
-    const auto status = std::filesystem::status(path, error);
-    if (!std::filesystem::exists(status))
-        Raise(failure::kFileNotFound, "file not found: " + path.string());
-    if (!std::filesystem::is_regular_file(status))
-        Raise(failure::kPathFileAccessError, "not a file: " + path.string());
-    std::ifstream file(path, std::ios::binary);
-    if (!file)
-        Raise(failure::kPathFileAccessError, "cannot open " + path.string());
-    file.seekg(0, std::ios::end);
-    const std::streamoff size = file.tellg();
-    file.seekg(0, std::ios::beg);
-    if (size < 0)
-        Raise(failure::kDeviceIOError, "cannot read " + path.string());
-    data.resize(static_cast<std::size_t>(size));
-    file.read(data.data(), size);
-    data.resize(static_cast<std::size_t>(file.gcount()));
-    if (file.bad())
-        Raise(failure::kDeviceIOError, "cannot read " + path.string());
-    return data;
-}
 
 }  // namespace
 
@@ -68,7 +40,10 @@ void LoadQuestionFile(std::string_view fileName, LoadObserver* observer)
     });
 
     steps([] { SetMousePointer(kHourglass); });
-    steps([&] { bytes = ReadWholeFile(ProgramPath(fileName)); });
+    // Opened without waiting and checked after the open, so a FIFO or a
+    // device in the file's place never blocks; a file over the size limit
+    // is failure 7, like memory that runs out.
+    steps([&] { bytes = ReadRegularFile(ProgramPath(fileName)); });
     ReadQuestionRecords(bytes, bank, steps, at, observer);
     steps([] { SetMousePointer(kDefaultPointer); });
 }

@@ -1,7 +1,6 @@
 #include "shell/ErrorLog.h"
 
 #include <cstdio>
-#include <fstream>
 
 #include <QLocale>
 
@@ -9,6 +8,7 @@
 #include "shell/Failure.h"
 #include "shell/Program.h"
 #include "shell/platform/Clock.h"
+#include "shell/platform/Files.h"
 
 namespace qd {
 
@@ -30,13 +30,46 @@ QString LongTimeFormat(const QLocale& locale)
     return kept.simplified();
 }
 
+// The locale's short date form with the year in four digits, whatever
+// number of digits the form itself gives it.
+QString FourDigitYearFormat(const QString& format)
+{
+    QString kept;
+    bool quoted = false;
+    for (qsizetype i = 0; i < format.size(); ++i) {
+        const QChar c = format.at(i);
+        if (c == QLatin1Char('\''))
+            quoted = !quoted;
+        if (quoted || c != QLatin1Char('y')) {
+            kept += c;
+            continue;
+        }
+        while (i + 1 < format.size() && format.at(i + 1) == QLatin1Char('y'))
+            ++i;
+        kept += QStringLiteral("yyyy");
+    }
+    return kept;
+}
+
+// `text`, or `digits` where the log's code page cannot hold `text` (the
+// names and digits of some locales): the line stays readable.
+QString InCodePage(const QString& text, const QString& digits)
+{
+    return ToCodePage(text) ? text : digits;
+}
+
 }  // namespace
 
 std::string FormatLogLine(const QDateTime& when, std::int16_t number, std::string_view code)
 {
     const QLocale locale;
-    const QString stamp = locale.toString(when.date(), QLocale::ShortFormat) + QLatin1Char(' ')
-        + locale.toString(when.time(), LongTimeFormat(locale));
+    const QDate date = when.date();
+    const QTime time = when.time();
+    const QString stamp =
+        InCodePage(locale.toString(date, FourDigitYearFormat(locale.dateFormat(QLocale::ShortFormat))),
+                   date.toString(QStringLiteral("yyyy-MM-dd")))
+        + QLatin1Char(' ')
+        + InCodePage(locale.toString(time, LongTimeFormat(locale)), time.toString(QStringLiteral("HH:mm:ss")));
     std::string line = "Time: ";
     line += ToCodePageLossy(stamp);
     line += "Err: ";
@@ -51,13 +84,20 @@ void FileErrorLog::write(std::int16_t number, std::string_view code)
 {
     const auto path = ProgramPath(kErrorLogName);
     const std::string line = FormatLogLine(TheProgram().clock().now(), number, code);
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    if (!file)
-        Raise(failure::kPathFileAccessError, "cannot create " + path.string());
-    file.write(line.data(), static_cast<std::streamsize>(line.size()));
-    file.close();
-    if (!file)
-        Raise(failure::kDeviceIOError, "cannot write " + path.string());
+    // The line goes to a new file that is renamed over the log: the log
+    // always holds one whole line, the old or the new, also when the program
+    // is killed meanwhile or another copy logs at the same time. A link or
+    // anything but a regular file in the log's place is never written to.
+    // The log is rewritten on every failure, so it is not flushed to the
+    // disk each time; a damaged data file can bring thousands of entries.
+    WriteOptions options;
+    options.followLinks = false;
+    options.sync = false;
+    try {
+        WriteFileAtomically(path, line, options);
+    } catch (const Failure& failure) {
+        Raise(failure.number(), path.string() + ": " + failure.detail());
+    }
 }
 
 void LogError(std::int16_t number, std::string_view code) noexcept

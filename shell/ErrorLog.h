@@ -35,7 +35,9 @@ public:
 
 class FileErrorLog final : public ErrorLogWriter {
 public:
-    // Creates the file anew with the one line; throws Failure when it cannot.
+    // Replaces the log file with the one line, all or nothing; throws
+    // Failure when it cannot, or when the log's name is a link or anything
+    // but a regular file.
     void write(std::int16_t number, std::string_view code) override;
 };
 

@@ -15,6 +15,10 @@ constexpr const char* kLocation = "3501";
 
 void PrepareApplication()
 {
+    // Qt looks for plugins (styles, image formats, ...) in the program
+    // folder too: a copy of the folder that others may write to must not
+    // bring code into the program.
+    QCoreApplication::removeLibraryPath(QCoreApplication::applicationDirPath());
     QApplication::setApplicationName(QStringLiteral("Quizdeck"));
     // The classic Windows look the windows were designed for.
     QApplication::setStyle(QStringLiteral("Windows"));

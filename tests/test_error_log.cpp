@@ -1,5 +1,9 @@
 // The error log file and the step runner that feeds it.
+#include <sys/stat.h>
+
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <new>
 #include <stdexcept>
 #include <vector>
@@ -9,6 +13,7 @@
 
 #include "shell/ErrorLog.h"
 #include "shell/StepRunner.h"
+#include "tests/NoWait.h"
 #include "tests/TestSupport.h"
 
 namespace qd::test {
@@ -29,13 +34,11 @@ protected:
     }
 };
 
-TEST_F(ErrorLogTest, WritesOneLineInTheLocalesDateAndTimeForm)
+TEST_F(ErrorLogTest, WritesOneLineInTheLocalesDateAndTimeFormWithAFourDigitYear)
 {
     EXPECT_FALSE(std::filesystem::exists(folder() / "Kestrel.err"));
     LogError(91, "3702");
-    const QLocale locale;
-    const std::string date = locale.toString(QDate(2026, 12, 6), QLocale::ShortFormat).toStdString();
-    EXPECT_EQ(readFile("Kestrel.err"), "Time: " + date + " 06:38:06Err: 91File: :3702\r\n");
+    EXPECT_EQ(readFile("Kestrel.err"), "Time: 06.12.2026 06:38:06Err: 91File: :3702\r\n");
 }
 
 TEST_F(ErrorLogTest, EveryEntryReplacesTheLastAndNegativeNumbersKeepTheirSign)
@@ -53,7 +56,64 @@ TEST_F(ErrorLogTest, LeavesOutTheTimeZoneOfTheLongTimeForm)
 {
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
     const std::string line = FormatLogLine(QDateTime(QDate(2026, 12, 6), QTime(18, 38, 6)), 6, "3406");
-    EXPECT_EQ(line, "Time: 12/6/26 6:38:06 PMErr: 6File: :3406\r\n");
+    EXPECT_EQ(line, "Time: 12/6/2026 6:38:06 PMErr: 6File: :3406\r\n");
+}
+
+TEST_F(ErrorLogTest, DateAndTimeTheCodePageCannotHoldFallBackToDigits)
+{
+    const QDateTime when(QDate(2026, 12, 6), QTime(18, 38, 6));
+    QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
+    EXPECT_EQ(FormatLogLine(when, 6, "3406"), "Time: 2026/12/06 18:38:06Err: 6File: :3406\r\n");
+    QLocale::setDefault(QLocale(QLocale::Arabic, QLocale::Egypt));
+    EXPECT_EQ(FormatLogLine(when, 6, "3406"), "Time: 2026-12-06 18:38:06Err: 6File: :3406\r\n");
+}
+
+// The log is replaced, never written in place: a reader of the old log (or
+// a copy killed while logging) never sees a cut or empty line.
+TEST_F(ErrorLogTest, AnEntryReplacesTheLogWholeAndLeavesNoOtherFile)
+{
+    LogError(9, "3701");
+    const std::string first = readFile("Kestrel.err");
+    std::ifstream old(folder() / "Kestrel.err", std::ios::binary);
+    LogError(13, "3402");
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(old), {}), first);
+    EXPECT_NE(readFile("Kestrel.err").find("Err: 13File: :3402\r\n"), std::string::npos);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder()), {}), 1);
+}
+
+// Anything but a regular file named Kestrel.err drops the entry with one line
+// on standard error and is left as it was.
+TEST_F(ErrorLogTest, NeverWritesThroughALinkOrToAFifo)
+{
+    const auto logFile = folder() / "Kestrel.err";
+    writeFile("victim.txt", "victim");
+    std::filesystem::create_symlink(folder() / "victim.txt", logFile);
+    testing::internal::CaptureStderr();
+    LogError(13, "3402");
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("failure 13 in 3402 not logged"), std::string::npos);
+    EXPECT_EQ(readFile("victim.txt"), "victim");
+    EXPECT_TRUE(std::filesystem::is_symlink(logFile));
+
+    std::filesystem::remove(logFile);
+    std::filesystem::create_symlink(folder() / "created.txt", logFile);
+    testing::internal::CaptureStderr();
+    LogError(13, "3402");
+    testing::internal::GetCapturedStderr();
+    EXPECT_FALSE(std::filesystem::exists(folder() / "created.txt"));
+
+    // A second name of another file: the name is replaced, the file kept.
+    std::filesystem::remove(logFile);
+    std::filesystem::create_hard_link(folder() / "victim.txt", logFile);
+    LogError(13, "3402");
+    EXPECT_EQ(readFile("victim.txt"), "victim");
+
+    std::filesystem::remove(logFile);
+    ASSERT_EQ(::mkfifo(logFile.c_str(), 0600), 0);
+    testing::internal::CaptureStderr();
+    ExpectNoWaitOn(logFile, [] { LogError(13, "3402"); });
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("not a regular file"), std::string::npos);
+    EXPECT_TRUE(std::filesystem::is_fifo(logFile));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder()), {}), 2);
 }
 
 TEST_F(ErrorLogTest, AnUnwritableLogDropsTheEntryWithoutFailing)

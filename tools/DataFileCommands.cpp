@@ -45,6 +45,7 @@ int RunPack(const Args& args, std::ostream& err)
     if (!options.output)
         throw UsageError("pack needs -o FILE.drv");
     const std::string& sourceName = options.operands.front();
+    RefuseSameFile(sourceName, *options.output);
     const PackResult result = PackSource(ReadFileBytes(sourceName));
     if (!result.errors.empty()) {
         MessageCap messages(err);

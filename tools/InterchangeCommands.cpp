@@ -25,11 +25,13 @@ std::string FormatOption(InterchangeFormat format)
     return format == InterchangeFormat::Gift ? "gift" : "aiken";
 }
 
-void PrintSourceErrors(std::ostream& err, const std::string& name, const std::vector<SourceError>& errors)
+// Each problem as SOURCE:LINE: [kind]message; notes say "note: ".
+void PrintSourceErrors(std::ostream& err, const std::string& name, const std::vector<SourceError>& errors,
+                       std::string_view kind = {})
 {
     MessageCap messages(err);
     for (const SourceError& error : errors)
-        messages.report(name + ':' + std::to_string(error.line) + ": ", error.message);
+        messages.report(name + ':' + std::to_string(error.line) + ": " + std::string(kind), error.message);
     messages.finish();
 }
 
@@ -77,8 +79,10 @@ int RunImport(const Args& args, std::ostream& err)
     const InterchangeFormat format = FormatOf(options, "import", sourceName);
     if (!options.output)
         throw UsageError("import needs -o FILE.drv");
+    RefuseSameFile(sourceName, *options.output);
     const std::string text = ReadFileBytes(sourceName);
     const ImportResult result = ImportQuestions(format, text);
+    PrintSourceErrors(err, sourceName, result.notes, "note: ");
     PrintSourceErrors(err, sourceName, result.errors);
     if (!result.errors.empty() || result.bank.questions.empty())
         PrintFormatHint(err, sourceName, format, text);

@@ -8,11 +8,14 @@
 
 namespace qd::tool {
 
-// The bytes of a regular, readable file; FileError otherwise.
+// The bytes of a regular, readable file of at most kMaxFileBytes; FileError otherwise.
 std::string ReadFileBytes(const std::string& name);
 
 // Writes the whole file or, on any failure, leaves whatever was there; FileError then.
 void WriteFileWhole(const std::string& name, const std::string& bytes);
+
+// FileError when `output` is the same file as `source`, under any name.
+void RefuseSameFile(const std::string& source, const std::string& output);
 
 struct LoadedFile {
     std::string bytes;
