@@ -1,13 +1,17 @@
 #include "shell/HelpFile.h"
 
+#include <string>
+
 #include <QFile>
-#include <QFileInfo>
+
+#include "shell/Failure.h"
+#include "shell/platform/Files.h"
 
 namespace qd {
 
 namespace {
 constexpr std::string_view kTopicMark = "@topic ";
-constexpr qint64 kLargestHelpFile = qint64 {4} * 1024 * 1024;
+constexpr std::size_t kLargestHelpFile = std::size_t {4} * 1024 * 1024;
 }  // namespace
 
 HelpFile HelpFile::Parse(std::string_view text)
@@ -43,11 +47,15 @@ HelpFile HelpFile::Parse(std::string_view text)
 
 std::optional<HelpFile> HelpFile::Load(const QString& path)
 {
-    QFile file(path);
-    if (!QFileInfo(path).isFile() || file.size() > kLargestHelpFile || !file.open(QIODevice::ReadOnly))
+    // Opened without waiting and checked after the open: a FIFO in the help
+    // file's place is no help file, and never blocks.
+    std::string text;
+    try {
+        text = ReadRegularFile(QFile::encodeName(path).toStdString(), kLargestHelpFile);
+    } catch (const Failure&) {
         return std::nullopt;
-    const QByteArray text = file.readAll();
-    HelpFile help = Parse(std::string_view(text.constData(), static_cast<std::size_t>(text.size())));
+    }
+    HelpFile help = Parse(text);
     if (help.empty())
         return std::nullopt;
     return help;

@@ -20,6 +20,7 @@
 
 #include "bank/QuestionFile.h"
 #include "shell/Failure.h"
+#include "shell/HelpFile.h"
 #include "shell/platform/Files.h"
 #include "tests/NoWait.h"
 #include "tests/TestSupport.h"
@@ -69,6 +70,8 @@ TEST_F(FileSafetyTest, ReadsOnlyRegularFilesWithinTheLimitAndNeverWaits)
     EXPECT_EQ(FailureOf([&] { ReadRegularFile("/dev/null"); }), "75: is not a regular file");
     ExpectNoWaitOn(fsPath("fifo"), [&] {
         EXPECT_EQ(FailureOf([&] { ReadRegularFile(fsPath("fifo")); }), "75: is not a regular file");
+        // The help file is read the same way: a FIFO is no help file.
+        EXPECT_FALSE(HelpFile::Load(QString::fromStdString(fsPath("fifo").string())));
     });
 }
 
