@@ -16,6 +16,16 @@ echo "== clang-format"
 # shellcheck disable=SC2086
 clang-format --dry-run -Werror $sources || failed=1
 
+echo "== includes"
+# Every header of the project is included by its folder and name, so that the
+# compiler finds it only through the layers a target may use (cmake/Layers.cmake),
+# never beside the including file.
+# shellcheck disable=SC2086
+if grep -nE '#include "([^/"]+|[.][.]/[^"]*)"' $sources | grep -v '"Version.h"'; then
+    echo "includes: name the header's folder (\"bank/QuestionFile.h\")"
+    failed=1
+fi
+
 echo "== clang-tidy"
 cpp=$(git ls-files '*.cpp' | grep -v '^fuzz/' | grep -v '^bench/')
 # shellcheck disable=SC2086
