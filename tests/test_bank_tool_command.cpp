@@ -7,6 +7,8 @@
 #include <utility>
 #include <vector>
 
+#include <QProcess>
+#include <QProcessEnvironment>
 #include <gtest/gtest.h>
 
 #include "Version.h"
@@ -187,6 +189,34 @@ TEST_F(MemoryLimitTest, RunningOutOfMemoryOrOverlongLinesEndWithAMessageAndStatu
             test::RunToolLimited({command, path("huge.drv")}, "/dev/null", BaseAddressSpace() + 16 * kMiB);
         EXPECT_EQ(run.status, 2) << command;
         EXPECT_EQ(run.err.rfind("quizdeck-bank: ", 0), 0u) << run.err;
+    }
+}
+
+// The same in every build, the sanitizer's too: an endless line ends with a
+// message and status 2, never an abort. Under the address sanitizer, which
+// allows no address-space limit, the limit is the sanitizer's own on one
+// allocation, and running out of it is running out of memory.
+TEST(BankToolFilter, AnEndlessLineEndsWithAMessageInEveryBuild)
+{
+    QProcess process;
+    process.setStandardInputFile(QStringLiteral("/dev/zero"));
+    process.setStandardOutputFile(QProcess::nullDevice());
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    const QString sanitizerLimit = QStringLiteral("allocator_may_return_null=1:max_allocation_size_mb=16");
+    if (UnderAddressSanitizer())
+        environment.insert(QStringLiteral("ASAN_OPTIONS"), sanitizerLimit);
+    process.setProcessEnvironment(environment);
+    for (const char* command : {"scramble", "descramble"}) {
+        process.start(QStringLiteral(QUIZDECK_BANK_TOOL), {QString::fromLatin1(command)});
+        ASSERT_TRUE(process.waitForFinished(120000)) << command;
+        EXPECT_EQ(process.exitStatus(), QProcess::NormalExit) << command;
+        EXPECT_EQ(process.exitCode(), 2) << command;
+        const std::string err = process.readAllStandardError().toStdString();
+        EXPECT_EQ(err,
+                  UnderAddressSanitizer() ? "quizdeck-bank: out of memory\n"
+                                          : "quizdeck-bank: standard input: line 1 is longer than 64 MiB; "
+                                            "nothing from it on is converted\n")
+            << command;
     }
 }
 
