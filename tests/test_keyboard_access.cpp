@@ -7,12 +7,14 @@
 #include <QListWidget>
 #include <QScreen>
 #include <QTest>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 #include "quiz/Session.h"
 #include "quiz/frmMain.h"
 #include "sections/frmSelSect.h"
 #include "shell/Controls.h"
+#include "shell/HelpFile.h"
 #include "shell/WindowUtils.h"
 #include "tests/WindowSupport.h"
 
@@ -125,6 +127,7 @@ TEST_F(KeyboardAccessTest, AfterACheckTabGoesAlongTheButtonsAndTheQuestion)
     activateMain();
     for (int question = 1; question <= 2; ++question) {
         Press(Qt::Key_Tab);
+        ASSERT_TRUE(IsAnswer(form, Focused()));
         Press(Qt::Key_Space);
         checkByKey(form);
         if (question == 1)
@@ -189,6 +192,8 @@ TEST_F(KeyboardAccessTest, TheChoosersSelectionMovesButNeverVanishes)
             QTest::keyClick(&list, Qt::Key_Space, Qt::ControlModifier);
             selectedAfter.push_back(selectedRows());
             QTest::keyClick(&chooser, Qt::Key_O, Qt::AltModifier);
+            // Should OK find no selection, the chooser stays open: close it.
+            QTimer::singleShot(1000, &chooser, [&chooser] { chooser.reject(); });
         },
         [](frmSelSect& chooser) { return chooser.isActiveWindow(); });
     activateMain();
@@ -206,6 +211,16 @@ TEST_F(KeyboardAccessTest, TheMainWindowIsCentredWithItsOwnSize)
     const QRect screen = form.screen()->geometry();
     const TwipsPosition expected = CenteredPosition(screen.size() * kTwipsPerPixel, form.size() * kTwipsPerPixel);
     EXPECT_EQ(form.pos(), screen.topLeft() + QPoint(TwipsToPixels(expected.left), TwipsToPixels(expected.top)));
+}
+
+TEST_F(KeyboardAccessTest, TheHelpTellsTheKeysAndWhereFailuresGo)
+{
+    const auto file = HelpFile::Load(QStringLiteral(QUIZDECK_PROGRAM_DIR "/quizdeck.hlp"));
+    ASSERT_TRUE(file.has_value());
+    EXPECT_TRUE(file->topic(50).body.contains("| 1, 2, 3, 4 |"));
+    EXPECT_TRUE(file->topic(60).body.contains("or the window's close box"));
+    EXPECT_TRUE(file->topic(70).body.contains("standard error output"));
+    EXPECT_TRUE(file->topic(70).body.contains("If Kestrel.err itself is read-only, it keeps the entry"));
 }
 
 // What a screen reader finds through the accessibility layer. (The headless
