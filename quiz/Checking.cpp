@@ -1,6 +1,7 @@
 #include "quiz/Checking.h"
 
 #include <QGroupBox>
+#include <QRegularExpression>
 
 #include "quiz/Session.h"
 #include "quiz/frmMain.h"
@@ -47,12 +48,28 @@ void frmMain::optAns_Click(int /*index*/)
 void frmMain::cmdOK_Click()
 {
     Steps steps(kOkLocation);
+    const QString question = lblQuestion->caption();
     steps([&] { frmQuest->setEnabled(false); });
     steps([&] { CheckAnswer(*this); });
     steps([&] { cmdOK->setEnabled(false); });
     steps([&] { cmdPrintTopic->setEnabled(true); });
     steps([&] { cmdNext->setEnabled(true); });
     steps([&] { cmdPrev->setEnabled(Session().CurrentQuestion > 1); });
+    steps([&] { verdictShown(question); });
+}
+
+void frmMain::verdictShown(const QString& question)
+{
+    const QString& caption = lblQuestion->caption();
+    const QString feedback = caption.startsWith(question) ? caption.mid(question.size()) : caption;
+    // Next Question, which takes the focus, carries the feedback as its
+    // description: a screen reader reads it with the button.
+    static const QRegularExpression lineBreaks(QStringLiteral("[\\r\\n]+"));
+    cmdNext->setAccessibleDescription(feedback.split(lineBreaks, Qt::SkipEmptyParts).join(QLatin1Char('\n')));
+    if (cmdNext->isEnabled())
+        cmdNext->setFocus();
+    else
+        focusQuestion();
 }
 
 }  // namespace qd

@@ -38,6 +38,8 @@ void frmMain::cmdNext_Click()
     SessionState& session = Session();
     Steps steps(kNextLocation);
     if (session.CurrentQuestion == QuestionCount()) {
+        // The buttons go off: the question and its feedback keep the focus.
+        steps([&] { focusQuestion(); });
         steps([&] { cmdOK->setEnabled(false); });
         steps([&] { cmdPrev->setEnabled(false); });
         steps([&] { cmdNext->setEnabled(false); });
@@ -53,8 +55,10 @@ void frmMain::cmdNext_Click()
             frmSelSect chooser(*this);
             chooser.exec();
         });
+        steps([&] { focusQuestion(); });
         return;
     }
+    steps([&] { releaseButtonFocus(); });
     AwaitNewAnswer(*this, steps);
     steps([&] {
         if (session.CurrentQuestion == std::numeric_limits<std::int16_t>::max())
@@ -67,12 +71,14 @@ void frmMain::cmdNext_Click()
                    + QStringLiteral("  not found."));
     });
     steps([&] { ShowQuestion(*this, QuestionAt(session.CurrentQuestion), session.CurrentQuestion); });
+    steps([&] { focusQuestion(); });
 }
 
 void frmMain::cmdPrev_Click()
 {
     SessionState& session = Session();
     Steps steps(kPrevLocation);
+    steps([&] { releaseButtonFocus(); });
     AwaitNewAnswer(*this, steps);
     steps([&] {
         if (session.CurrentQuestion == std::numeric_limits<std::int16_t>::min())
@@ -80,6 +86,25 @@ void frmMain::cmdPrev_Click()
         --session.CurrentQuestion;
     });
     steps([&] { ShowQuestion(*this, QuestionAt(session.CurrentQuestion), session.CurrentQuestion); });
+    steps([&] { focusQuestion(); });
+}
+
+void frmMain::questionShown()
+{
+    cmdNext->setAccessibleDescription(QString());  // back to its tool tip
+    focusQuestion();
+}
+
+void frmMain::focusQuestion()
+{
+    lblQuestion->setFocus();
+}
+
+void frmMain::releaseButtonFocus()
+{
+    QWidget* const focused = focusWidget();
+    if (focused && focused != lblQuestion)
+        focused->clearFocus();
 }
 
 }  // namespace qd

@@ -88,6 +88,7 @@ void ShowQuestion(frmMain& form, const QuestionRecord& record, std::int16_t numb
         }
     });
     steps([&] { session.ReferenceText = record.Ref; });
+    steps([&] { form.questionShown(); });
 }
 
 }  // namespace qd

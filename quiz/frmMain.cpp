@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
 #include <QVBoxLayout>
@@ -41,6 +42,9 @@ CommandButton* MakeButton(QWidget* parent, const QString& caption, int top, cons
     auto* button = new CommandButton(caption, parent);
     button->setGeometry(TwipsRect(8040, top, 1215, 675));
     button->setToolTip(toolTip);
+    // No button of the window is its default (Enter) button.
+    button->setAutoDefault(false);
+    button->setDefault(false);
     SetHelpContextID(button, kHelpMainTopic);
     return button;
 }
@@ -74,6 +78,7 @@ void frmMain::buildControls()
     setWindowTitle(QStringLiteral("Quizdeck"));
     setWindowIcon(ProgramIcon());
     setFont(SansSerifFont(8.25, true));
+    SetHelpContextID(this, kHelpMainTopic);
     const QFont regular = SansSerifFont(8.25, false);
     const QFont bold = SansSerifFont(8.25, true);
 
@@ -129,7 +134,13 @@ void frmMain::buildControls()
     for (int i = 0; i < 4; ++i) {
         optAns[i] = new OptionButton(frmQuest);
         optAns[i]->setGeometry(TwipsRect(120, tops[i], 8895, heights[i]));
-        connect(optAns[i], &QAbstractButton::clicked, this, [this, i] { optAns_Click(i); });
+        optAns[i]->setLabelledBy(lblQuestion);
+        // However the option becomes chosen: mouse, keyboard or a screen
+        // reader's Toggle action.
+        connect(optAns[i], &QAbstractButton::toggled, this, [this, i](bool chosen) {
+            if (chosen)
+                optAns_Click(i);
+        });
     }
     frmQuest->raise();
 
@@ -139,13 +150,19 @@ void frmMain::buildControls()
     connect(cmdOK, &QPushButton::clicked, this, &frmMain::cmdOK_Click);
     connect(cmdExit, &QPushButton::clicked, this, &frmMain::cmdExit_Click);
 
-    // Tab order: Exit, Next, Previous, Print Question, the answers, OK.
-    QWidget* const order[] = {cmdExit,   cmdNext,   cmdPrev,   cmdPrintTopic, optAns[0],
-                              optAns[1], optAns[2], optAns[3], cmdOK};
+    // Tab order: Exit, Next, Previous, Print Question, the question text,
+    // the answers, OK. The question text is read-only; it takes the focus
+    // when a question is shown, so that the next Tab reaches the answers.
+    lblQuestNum->setFocusPolicy(Qt::NoFocus);
+    lblQuestion->setFocusPolicy(Qt::TabFocus);
+    QWidget* const order[] = {cmdExit,   cmdNext,   cmdPrev,   cmdPrintTopic, lblQuestion,
+                              optAns[0], optAns[1], optAns[2], optAns[3],     cmdOK};
     for (std::size_t i = 1; i < std::size(order); ++i)
         setTabOrder(order[i - 1], order[i]);
-    for (QWidget* label : {static_cast<QWidget*>(lblQuestNum), static_cast<QWidget*>(lblQuestion)})
-        label->setFocusPolicy(Qt::NoFocus);
+
+    // The window takes its fixed size now, so that loading centres it with
+    // the size it is shown with.
+    layout->activate();
 }
 
 void frmMain::Form_Load()
@@ -171,6 +188,20 @@ void frmMain::Form_Activate()
         frmSplash splash(this);
         splash.exec();
     });
+}
+
+void frmMain::keyPressEvent(QKeyEvent* event)
+{
+    const auto modifiers = event->modifiers() & ~Qt::KeypadModifier;
+    const int key = event->key();
+    if (modifiers == Qt::NoModifier && key >= Qt::Key_1 && key <= Qt::Key_4) {
+        OptionButton* option = optAns.at(static_cast<std::size_t>(key - Qt::Key_1));
+        if (option->isEnabled() && !option->isChecked())
+            option->click();
+        event->accept();
+        return;
+    }
+    Form::keyPressEvent(event);
 }
 
 void frmMain::closeEvent(QCloseEvent* event)

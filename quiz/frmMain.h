@@ -51,9 +51,15 @@ public:
     // The unload handler: farewell splash, help closed, program ended.
     void Form_UnLoad();
 
+    // A new question is on screen: its text takes the focus, so that a
+    // screen reader reads it and the next Tab reaches the answers.
+    void questionShown();
+
 protected:
     void Form_Activate() override;
     void closeEvent(QCloseEvent* event) override;
+    // Keys 1 to 4 choose the answer with that number.
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void buildControls();
@@ -70,6 +76,16 @@ private:
     void cmdOK_Click();
     void cmdNext_Click();
     void cmdPrev_Click();
+
+    // After OK: the feedback appended to `question` reaches a screen reader
+    // with the focus, which goes to Next Question.
+    void verdictShown(const QString& question);
+    // Before Next or Previous disables the buttons: a focused button lets
+    // go of the focus instead of handing it along the disabled buttons.
+    void releaseButtonFocus();
+    // The question text takes the focus (also when the new question could
+    // not be shown).
+    void focusQuestion();
 };
 
 }  // namespace qd

@@ -58,7 +58,7 @@ void frmSelSect::buildControls()
     Frame1->setGeometry(TwipsRect(120, 120, 6375, 3255));
     SetHelpContextID(Frame1, kHelpMainTopic);
 
-    lstSect = new QListWidget(Frame1);
+    lstSect = new ListBox(Frame1);
     lstSect->setGeometry(TwipsRect(120, 240, 4455, 2790));
     lstSect->setSelectionMode(QAbstractItemView::SingleSelection);
     lstSect->setSortingEnabled(false);

@@ -1,5 +1,7 @@
 #include "shell/Controls.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QFont>
 #include <QPainter>
 #include <QStyle>
@@ -9,8 +11,77 @@
 namespace qd {
 
 namespace {
+
 constexpr int kCaptionFlags = Qt::AlignCenter | Qt::TextWordWrap | Qt::TextShowMnemonic;
 constexpr int kCaptionMargin = 4;
+
+// What a screen reader sees of an option button: a radio button named by its
+// caption alone, labelled by the widget the option names, that can be
+// ticked through its Toggle action.
+class AccessibleOption : public QAccessibleWidget {
+public:
+    explicit AccessibleOption(OptionButton* option) : QAccessibleWidget(option, QAccessible::RadioButton) { }
+
+    QAccessible::State state() const override
+    {
+        QAccessible::State state = QAccessibleWidget::state();
+        state.checkable = true;
+        state.checked = option().isChecked();
+        return state;
+    }
+
+    QString text(QAccessible::Text kind) const override
+    {
+        if (kind != QAccessible::Name)
+            return QAccessibleWidget::text(kind);
+        const QString name = option().accessibleName();
+        return name.isEmpty() ? option().caption() : name;
+    }
+
+    QList<QPair<QAccessibleInterface*, QAccessible::Relation>> relations(QAccessible::Relation match) const override
+    {
+        QList<QPair<QAccessibleInterface*, QAccessible::Relation>> found;
+        for (const auto& relation : QAccessibleWidget::relations(match)) {
+            if (!(relation.second & QAccessible::Label))
+                found.append(relation);
+        }
+        if ((match & QAccessible::Label) && option().labelledBy()) {
+            if (QAccessibleInterface* label = QAccessible::queryAccessibleInterface(option().labelledBy()))
+                found.append({label, QAccessible::Label});
+        }
+        return found;
+    }
+
+    QStringList actionNames() const override
+    {
+        QStringList names;
+        if (option().isEnabled())
+            names << toggleAction();
+        return names + QAccessibleWidget::actionNames();
+    }
+
+    void doAction(const QString& action) override
+    {
+        if (action == toggleAction()) {
+            if (option().isEnabled())
+                option().toggle();
+            return;
+        }
+        QAccessibleWidget::doAction(action);
+    }
+
+private:
+    OptionButton& option() const { return *static_cast<OptionButton*>(widget()); }
+};
+
+QAccessibleInterface* AccessibleControlFactory(const QString& className, QObject* object)
+{
+    auto* option = qobject_cast<OptionButton*>(object);
+    if (option && className == QLatin1String(OptionButton::staticMetaObject.className()))
+        return new AccessibleOption(option);
+    return nullptr;
+}
+
 }  // namespace
 
 void InstallFontSubstitutes()
@@ -70,7 +141,14 @@ void CaptionLabel::setCaption(const QString& caption)
     setText(shown);
 }
 
-OptionButton::OptionButton(QWidget* parent) : QRadioButton(parent) { }
+OptionButton::OptionButton(QWidget* parent) : QRadioButton(parent)
+{
+    static const bool factoryInstalled = [] {
+        QAccessible::installFactory(AccessibleControlFactory);
+        return true;
+    }();
+    Q_UNUSED(factoryInstalled);
+}
 
 void OptionButton::setCaption(const QString& caption)
 {
@@ -97,6 +175,20 @@ void OptionButton::setValue(bool selected)
     setAutoExclusive(false);
     setChecked(selected);
     setAutoExclusive(exclusive);
+}
+
+ListBox::ListBox(QWidget* parent) : QListWidget(parent)
+{
+    setSelectionMode(QAbstractItemView::SingleSelection);
+}
+
+QItemSelectionModel::SelectionFlags ListBox::selectionCommand(const QModelIndex& index, const QEvent* event) const
+{
+    const QItemSelectionModel::SelectionFlags command = QListWidget::selectionCommand(index, event);
+    // Ctrl+Space and Ctrl+click would deselect the selected row: it stays.
+    if (command.testFlag(QItemSelectionModel::Deselect) || command.testFlag(QItemSelectionModel::Toggle))
+        return QItemSelectionModel::NoUpdate;
+    return command;
 }
 
 }  // namespace qd

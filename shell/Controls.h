@@ -3,6 +3,8 @@
 #pragma once
 
 #include <QLabel>
+#include <QListWidget>
+#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QString>
@@ -43,7 +45,9 @@ private:
 };
 
 // An option button whose caption is shown literally: an "&" in it is an
-// ampersand, not an access key.
+// ampersand, not an access key. A screen reader hears the caption as its
+// name (an empty option has none) and the widget set by setLabelledBy() as
+// its label.
 class OptionButton : public QRadioButton {
     Q_OBJECT
 
@@ -54,10 +58,28 @@ public:
     // Sets the selected state from the program; no click is raised and the
     // other options of the group are left alone.
     void setValue(bool selected);
+    void setLabelledBy(QWidget* label) { label_ = label; }
+    QWidget* labelledBy() const { return label_; }
 
 protected:
     // The whole width of the option answers a click, not only its text.
     bool hitButton(const QPoint& pos) const override;
+
+private:
+    QPointer<QWidget> label_;
+};
+
+// A single-selection list box: the user moves the selection, but neither
+// Ctrl+Space nor Ctrl+click removes it.
+class ListBox : public QListWidget {
+    Q_OBJECT
+
+public:
+    explicit ListBox(QWidget* parent = nullptr);
+
+protected:
+    QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index,
+                                                         const QEvent* event = nullptr) const override;
 };
 
 }  // namespace qd

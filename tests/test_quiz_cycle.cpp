@@ -125,28 +125,6 @@ TEST_F(QuizCycleTest, AnswersAreShownLiterallyAndAreNoAccessKeys)
     EXPECT_FALSE(form.cmdOK->isEnabled());
 }
 
-TEST_F(QuizCycleTest, TheKeyboardAloneWalksASection)
-{
-    frmMain& form = openMain();
-    chooseSection(1);
-    // The answers are reached with Tab, chosen with Space and checked with Alt+O.
-    activateMain();
-    form.cmdExit->setFocus();
-    QTest::keyClick(form.cmdExit, Qt::Key_Tab);
-    ASSERT_EQ(QApplication::focusWidget(), form.optAns[0]);
-    QTest::keyClick(form.optAns[0], Qt::Key_Space);
-    EXPECT_TRUE(form.optAns[0]->isChecked());
-    EXPECT_TRUE(form.cmdOK->isEnabled());
-    QTest::keyClick(&form, Qt::Key_O, Qt::AltModifier);
-    ASSERT_TRUE(WaitFor([&] { return form.cmdNext->isEnabled(); }));
-    EXPECT_TRUE(form.lblQuestion->caption().contains("Your answer was correct!"));
-
-    boxes->answerNext(MsgAnswer::No);
-    QTest::keyClick(&form, Qt::Key_N, Qt::AltModifier);
-    ASSERT_TRUE(WaitFor([&] { return !boxes->shown().empty(); }));
-    EXPECT_EQ(boxes->shown().back().prompt, "This is the end of the section. Choose another section?");
-}
-
 TEST_F(QuizCycleTest, TheEndOfASectionOffersTheChooser)
 {
     frmMain& form = openMain();
