@@ -9,6 +9,7 @@
 
 #include "bank/Convert.h"
 #include "bank/Descrambler.h"
+#include "bank/QuestionSource.h"
 #include "shell/Failure.h"
 
 namespace qd {

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include "bank/Descrambler.h"
+#include "bank/LoadRecorder.h"
 #include "bank/QuestionFile.h"
 #include "shell/Failure.h"
 #include "tests/TestSupport.h"
@@ -47,14 +48,12 @@ std::string Bytes(std::initializer_list<int> codes)
     return bytes;
 }
 
-StoredQuestion Question(std::string numLines, std::vector<std::string> lines, std::string ansNum)
+QuestionRecord Question(std::string numLines, const std::vector<std::string>& lines, std::string ansNum)
 {
-    StoredQuestion question;
-    question.numLines = std::move(numLines);
-    question.questionLines = std::move(lines);
-    question.answers = {"one", "two", "three", "four"};
-    question.ansNum = std::move(ansNum);
-    question.reference = "see the manual";
+    QuestionRecord question {std::move(numLines), {}, "one", "two", "three", "four", std::move(ansNum),
+                             "see the manual"};
+    for (const std::string& line : lines)
+        AddQuestionLine(question, line);
     return question;
 }
 
@@ -130,12 +129,12 @@ TEST(PackSource, EscapesGiveExactBytes)
                                             "reference: \\\\x41 is not an escape\n");
     ASSERT_TRUE(parsed.errors.empty()) << Describe(parsed.errors);
     ASSERT_EQ(parsed.bank.questions.size(), 1u);
-    const StoredQuestion& question = parsed.bank.questions.front();
-    EXPECT_EQ(question.answers[0], std::string("a\\b\x00\x01\r\n\x1A\xFF ", 10));
-    EXPECT_EQ(question.answers[1], "  leading and trailing  ");
-    EXPECT_EQ(question.answers[2], "\ttab");
-    EXPECT_EQ(question.answers[3], "x\\");
-    EXPECT_EQ(question.reference, "\\x41 is not an escape");
+    const QuestionRecord& question = parsed.bank.questions.front();
+    EXPECT_EQ(question.Answer1, std::string("a\\b\x00\x01\r\n\x1A\xFF ", 10));
+    EXPECT_EQ(question.Answer2, "  leading and trailing  ");
+    EXPECT_EQ(question.Answer3, "\ttab");
+    EXPECT_EQ(question.Answer4, "x\\");
+    EXPECT_EQ(question.Ref, "\\x41 is not an escape");
 }
 
 TEST(PackSource, StoresWindows1252CharactersAsTheirBytes)
@@ -146,12 +145,12 @@ TEST(PackSource, StoresWindows1252CharactersAsTheirBytes)
                                             "wrong: plain\n"
                                             "reference: r\n");
     ASSERT_TRUE(parsed.errors.empty()) << Describe(parsed.errors);
-    const StoredQuestion& question = parsed.bank.questions.front();
-    EXPECT_EQ(question.answers[0],
+    const QuestionRecord& question = parsed.bank.questions.front();
+    EXPECT_EQ(question.Answer1,
               Bytes({0x80, 0x82, 0x83, 0x84, 0x85, 0x86, 0x87, 0x88, 0x89, 0x8A, 0x8B, 0x8C, 0x8E, 0x91,
                      0x92, 0x93, 0x94, 0x95, 0x96, 0x97, 0x98, 0x99, 0x9A, 0x9B, 0x9C, 0x9E, 0x9F}));
-    EXPECT_EQ(question.answers[1], Bytes({0xE9, ' ', 0xFF, ' ', 0xA1, ' ', 0xD7}));
-    EXPECT_EQ(question.answers[2], Bytes({0x81, 0x8D, 0x8F, 0x90, 0x9D}));
+    EXPECT_EQ(question.Answer2, Bytes({0xE9, ' ', 0xFF, ' ', 0xA1, ' ', 0xD7}));
+    EXPECT_EQ(question.Answer3, Bytes({0x81, 0x8D, 0x8F, 0x90, 0x9D}));
 }
 
 // ---------------------------------------------------------------------------
@@ -206,6 +205,8 @@ INSTANTIATE_TEST_SUITE_P(
         SourceMistake {"EmptyAnswer", Around("right:"), 2, "has no text"},
         SourceMistake {"EmptyQuestionLine", "question:   \nright: a\nwrong: b\nwrong: c\nwrong: d\nreference: r\n", 1,
                        "has no text"},
+        SourceMistake {"LineBreakInAQuestionLine", "question: a\\x0D\\x0Ab\n" + Around("right: a"), 1,
+                       "a question line cannot hold \"\\x0D\\x0A\""},
         SourceMistake {"EmptyReference", "right: a\nwrong: b\nwrong: c\nwrong: d\nreference:\n", 5, "has no text"},
         SourceMistake {"LinesDisagree", "lines: 2\n" + Around("right: a"), 1, "\"lines:\" 2 but the question has 1"},
         SourceMistake {"LinesNotANumber", "lines: two\n" + Around("right: a"), 1, "is not a number from 0 to 255"},
@@ -307,20 +308,37 @@ TEST(WriteDataFile, RefusesQuestionsTheLoaderWouldReadDifferently)
         return false;
     };
     StoredBank countDiffers = bank;
-    countDiffers.questions[0].numLines = "2";
+    countDiffers.questions[0].NumLines = "2";
     EXPECT_TRUE(refused(countDiffers));
     StoredBank countNotANumber = bank;
-    countNotANumber.questions[0].numLines = "one";
+    countNotANumber.questions[0].NumLines = "one";
     EXPECT_TRUE(refused(countNotANumber));
     StoredBank answerNumberOutOfRange = bank;
-    answerNumberOutOfRange.questions[0].ansNum = "5";
+    answerNumberOutOfRange.questions[0].AnsNum = "5";
     EXPECT_TRUE(refused(answerNumberOutOfRange));
+    StoredBank looseQuestionText = bank;
+    looseQuestionText.questions[0].Question = "q";
+    EXPECT_TRUE(refused(looseQuestionText));
     StoredBank emptyAnswer = bank;
-    emptyAnswer.questions[0].answers[2] = "";
+    emptyAnswer.questions[0].Answer3 = "";
     EXPECT_TRUE(refused(emptyAnswer));
     StoredBank endLineWithText = bank;
     endLineWithText.endLine = " x";
     EXPECT_TRUE(refused(endLineWithText));
+}
+
+TEST(QuestionLinesOf, GivesBackTheLinesOfTheQuestionText)
+{
+    const std::vector<std::string> lines = {"Which one?", "", "a\r", "\nb?", "?", "c\n\r"};
+    QuestionRecord record;
+    for (const std::string& line : lines)
+        AddQuestionLine(record, line);
+    EXPECT_EQ(record.Question, "Which one?\r\n\r\n\r\n\r\na\r\r\n\nb?\r\n\r\n\r\n?\r\n\r\n\r\nc\n\r\r\n");
+    EXPECT_EQ(QuestionLinesOf(record), lines);
+
+    QuestionRecord twoInOne;
+    AddQuestionLine(twoInOne, "a\r\nb");
+    EXPECT_EQ(QuestionLinesOf(twoInOne), (std::vector<std::string> {"a", "b"}));
 }
 
 // ---------------------------------------------------------------------------
@@ -400,20 +418,29 @@ std::string NumberText(std::mt19937& random, int value)
     return forms[std::uniform_int_distribution<std::size_t>(0, std::size(forms) - 1)(random)];
 }
 
+// Any bytes but CR LF, which would end the line in the question text.
+std::string RandomQuestionLine(std::mt19937& random)
+{
+    std::string line = RandomText(random, 1);
+    while (line.find("\r\n") != std::string::npos)
+        line = RandomText(random, 1);
+    return line;
+}
+
 StoredBank RandomBank(std::mt19937& random)
 {
     StoredBank bank;
     const int questions = std::uniform_int_distribution<int>(0, 4)(random);
     for (int i = 0; i < questions; ++i) {
-        StoredQuestion question;
+        QuestionRecord question;
         const int lines = std::uniform_int_distribution<int>(0, 3)(random);
         for (int line = 0; line < lines; ++line)
-            question.questionLines.push_back(RandomText(random, 1));
-        question.numLines = NumberText(random, lines);
-        for (std::string& answer : question.answers)
-            answer = RandomText(random, 1);
-        question.ansNum = NumberText(random, std::uniform_int_distribution<int>(1, 4)(random));
-        question.reference = RandomText(random, 1);
+            AddQuestionLine(question, RandomQuestionLine(random));
+        question.NumLines = NumberText(random, lines);
+        for (std::size_t answer = 0; answer < kAnswerCount; ++answer)
+            question.answer(answer) = RandomText(random, 1);
+        question.AnsNum = NumberText(random, std::uniform_int_distribution<int>(1, 4)(random));
+        question.Ref = RandomText(random, 1);
         bank.questions.push_back(question);
     }
     if (random() % 2)
