@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include "bank/DataFileCheck.h"
 #include "bank/Descrambler.h"
 #include "bank/LoadRecorder.h"
 #include "bank/QuestionFile.h"
@@ -622,6 +623,19 @@ TEST_F(LoadedSourceTest, RecordsEveryLineWithItsRoleAndFailure)
     EXPECT_EQ(recorder.failures().back().number, failure::kInputPastEndOfFile);
     EXPECT_EQ(recorder.failures().back().line, 7);
     EXPECT_FALSE(recorder.stoppedAt());
+}
+
+TEST_F(LoadedSourceTest, AQuestionLineHoldingCrLfComesBackAsTwoAndTheCheckSaysSo)
+{
+    const StoredBank bank = load(ScrambledFile({"1", "one\r\ntwo", "a", "b", "c", "d", "1", "r"}));
+    ASSERT_EQ(bank.questions.size(), 1u);
+    EXPECT_EQ(QuestionLinesOf(bank.questions[0]), (std::vector<std::string> {"one", "two"}));
+    const auto problems = FindDataFileProblems(recorder, readFile("section.drv"));
+    ASSERT_EQ(problems.size(), 1u);
+    EXPECT_EQ(problems[0].line, 2);
+    EXPECT_EQ(problems[0].message,
+              "the question line \"one\\x0D\\x0Atwo\" holds CR LF; unpack would give it back "
+              "as two question lines");
 }
 
 TEST_F(LoadedSourceTest, TakesNoEndLineFromAFileWithoutOne)
