@@ -261,15 +261,15 @@ private:
 // Export
 
 // The question lines as the one line the reader takes, joined by a blank.
-std::string AikenQuestionLine(const StoredQuestion& question)
+std::string AikenQuestionLine(const QuestionRecord& question)
 {
     std::string line;
-    for (const std::string& text : question.questionLines)
+    for (const std::string& text : QuestionLinesOf(question))
         line += (line.empty() ? "" : " ") + Utf8Text(text);
     return line;
 }
 
-Problem AikenProblem(const StoredQuestion& question)
+Problem AikenProblem(const QuestionRecord& question)
 {
     if (Problem problem = RecordProblem(question))
         return problem;
@@ -285,11 +285,11 @@ Problem AikenProblem(const StoredQuestion& question)
     return std::nullopt;
 }
 
-std::string AikenQuestionText(const StoredQuestion& question, std::size_t)
+std::string AikenQuestionText(const QuestionRecord& question, std::size_t)
 {
     std::string aiken = AikenQuestionLine(question) + "\n";
-    for (std::size_t i = 0; i < question.answers.size(); ++i)
-        aiken += std::string(1, static_cast<char>('A' + i)) + ". " + Utf8Text(question.answers[i]) + "\n";
+    for (std::size_t i = 0; i < kAnswerCount; ++i)
+        aiken += std::string(1, static_cast<char>('A' + i)) + ". " + Utf8Text(question.answer(i)) + "\n";
     return aiken + "ANSWER: " + std::string(1, static_cast<char>('A' + RightIndex(question))) + "\n";
 }
 
@@ -309,7 +309,7 @@ ExportResult ExportAiken(const StoredBank& bank)
     for (std::size_t i = 0, problem = 0; i < bank.questions.size(); ++i) {
         if (problem < result.problems.size() && result.problems[problem].question == i)
             ++problem;
-        else if (bank.questions[i].reference != kNoReferenceText)
+        else if (bank.questions[i].Ref != kNoReferenceText)
             ++result.referencesDropped;
     }
     return result;

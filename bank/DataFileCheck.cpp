@@ -9,6 +9,7 @@
 
 #include "bank/Convert.h"
 #include "bank/Descrambler.h"
+#include "bank/QuestionSource.h"
 #include "shell/Failure.h"
 
 namespace qd {
@@ -116,6 +117,10 @@ private:
             add(line.line,
                 "the " + RoleName(line.role) + " line " + Quoted(EscapeValue(plain))
                     + " is not scrambled as the scrambler writes it; pack would write it differently");
+        if (line.role == LineRole::Question && plain.find("\r\n") != std::string::npos)
+            add(line.line,
+                "the question line " + Quoted(EscapeValue(plain))
+                    + " holds CR LF; unpack would give it back as two question lines");
         if (line.role == LineRole::AnsNum && !IsAnswerNumber(plain))
             add(line.line, "AnsNum " + Quoted(EscapeValue(plain)) + " is not a number from 1 to 4");
     }

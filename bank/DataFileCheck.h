@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "bank/QuestionSource.h"
+#include "bank/LoadRecorder.h"
 
 namespace qd {
 

@@ -1,5 +1,6 @@
 #include "bank/DataFiles.h"
 
+#include "bank/Sections.h"
 #include "shell/CodePage.h"
 #include "shell/Program.h"
 #include "shell/StepRunner.h"
@@ -8,11 +9,6 @@
 #include "shell/platform/ProgramEnd.h"
 
 namespace qd {
-
-const std::array<const char*, 15> kSectionDataFiles = {
-    "quizdeck.drv", "env.drv",    "debug.drv",   "props.drv", "events.drv",  "menus.drv", "errors.drv",  "dll.drv",
-    "oleint.drv",   "olesrv.drv", "datactl.drv", "dao.drv",   "distrib.drv", "mdi.drv",   "bitness.drv",
-};
 
 namespace {
 constexpr const char* kLocation = "3407";
@@ -23,8 +19,8 @@ void CheckDataFiles()
     auto& names = ProgramBank().dataFileNames;
     Steps steps(kLocation);
     steps([&] {
-        for (std::size_t slot = 0; slot < kSectionDataFiles.size(); ++slot)
-            names.at(slot) = kSectionDataFiles[slot];
+        for (std::size_t slot = 0; slot < kSections.size(); ++slot)
+            names.at(slot) = kSections[slot].dataFile;
     });
     for (const std::string& name : names) {
         steps([&] {

@@ -8,9 +8,6 @@
 
 namespace qd {
 
-// The data files of sections 1 to 15, in section order.
-extern const std::array<const char*, 15> kSectionDataFiles;
-
 // Fills the name table and makes sure each named file is a normal file in the
 // program folder. If one is missing it tells the user and ends the program.
 void CheckDataFiles();

@@ -83,16 +83,16 @@ namespace {
 
 using namespace interchange;
 
-Problem GiftProblem(const StoredQuestion& question)
+Problem GiftProblem(const QuestionRecord& question)
 {
     if (Problem problem = RecordProblem(question))
         return problem;
-    if (question.reference != kNoReferenceText) {
-        if (const Problem problem = TextProblem(question.reference))
+    if (question.Ref != kNoReferenceText) {
+        if (const Problem problem = TextProblem(question.Ref))
             return "the reference " + *problem;
     }
-    for (std::size_t i = 0; i < question.answers.size(); ++i) {
-        if (WeightAt(CharsOf(CharactersOf(question.answers[i]), 0)))
+    for (std::size_t i = 0; i < kAnswerCount; ++i) {
+        if (WeightAt(CharsOf(CharactersOf(question.answer(i)), 0)))
             return "answer " + std::to_string(i + 1) + " begins like an answer weight (\"%50%\")";
     }
     return std::nullopt;
@@ -124,16 +124,16 @@ std::string GiftQuestionText(const std::vector<std::string>& lines)
     return text;
 }
 
-std::string GiftQuestion(const StoredQuestion& question, std::size_t number)
+std::string GiftQuestion(const QuestionRecord& question, std::size_t number)
 {
-    const std::string text = GiftQuestionText(question.questionLines);
+    const std::string text = GiftQuestionText(QuestionLinesOf(question));
     std::string gift = "::Q" + std::to_string(number) + ":: " + text + (text.empty() ? "{\n" : " {\n");
-    for (std::size_t i = 0; i < question.answers.size(); ++i) {
-        const std::string& answer = question.answers[i];
+    for (std::size_t i = 0; i < kAnswerCount; ++i) {
+        const std::string& answer = question.answer(i);
         gift += (i == RightIndex(question) ? "=" : "~") + Marked(answer) + GiftText(answer) + "\n";
     }
-    if (question.reference != kNoReferenceText)
-        gift += "####" + Marked(question.reference) + GiftText(question.reference) + "\n";
+    if (question.Ref != kNoReferenceText)
+        gift += "####" + Marked(question.Ref) + GiftText(question.Ref) + "\n";
     return gift + "}\n";
 }
 

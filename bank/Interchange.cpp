@@ -171,14 +171,14 @@ Outcome Converted(Draft draft, int firstLine)
     if (draft.questionLines.size() > static_cast<std::size_t>(kMaxQuestionLines))
         return Rejected({firstLine, "more than 255 question lines"});
     TextConverter converter;
-    StoredQuestion question;
-    question.numLines = std::to_string(draft.questionLines.size());
+    QuestionRecord question;
+    question.NumLines = std::to_string(draft.questionLines.size());
     for (const Chars& line : draft.questionLines)
-        question.questionLines.push_back(converter.convert(line));
+        AddQuestionLine(question, converter.convert(line));
     for (std::size_t i = 0; i < draft.answers.size(); ++i)
-        question.answers[i] = converter.convert(draft.answers[i]);
-    question.ansNum = std::to_string(draft.right + 1);
-    question.reference = draft.reference.empty() ? std::string(kNoReferenceText) : converter.convert(draft.reference);
+        question.answer(i) = converter.convert(draft.answers[i]);
+    question.AnsNum = std::to_string(draft.right + 1);
+    question.Ref = draft.reference.empty() ? std::string(kNoReferenceText) : converter.convert(draft.reference);
     auto errors = converter.takeErrors();
     if (!errors.empty())
         return {std::nullopt, std::move(errors), {}};
@@ -231,36 +231,37 @@ Problem TextProblem(std::string_view bytes)
     return std::nullopt;
 }
 
-Problem RecordProblem(const StoredQuestion& question)
+Problem RecordProblem(const QuestionRecord& question)
 {
-    const auto count = NumberIn(question.numLines);
-    if (!count || static_cast<std::size_t>(*count) != question.questionLines.size())
-        return "NumLines " + Quoted(EscapeValue(question.numLines)) + " does not match its "
-            + std::to_string(question.questionLines.size()) + " question lines";
-    const auto number = NumberIn(question.ansNum);
+    const std::vector<std::string> lines = QuestionLinesOf(question);
+    const auto count = NumberIn(question.NumLines);
+    if (!count || static_cast<std::size_t>(*count) != lines.size())
+        return "NumLines " + Quoted(EscapeValue(question.NumLines)) + " does not match its "
+            + std::to_string(lines.size()) + " question lines";
+    const auto number = NumberIn(question.AnsNum);
     if (!number || *number < 1 || *number > 4)
-        return "AnsNum " + Quoted(EscapeValue(question.ansNum)) + " is not a number from 1 to 4";
-    for (std::size_t i = 0; i < question.questionLines.size(); ++i) {
-        if (const Problem problem = TextProblem(question.questionLines[i]))
+        return "AnsNum " + Quoted(EscapeValue(question.AnsNum)) + " is not a number from 1 to 4";
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (const Problem problem = TextProblem(lines[i]))
             return "question line " + std::to_string(i + 1) + " " + *problem;
     }
-    for (std::size_t i = 0; i < question.answers.size(); ++i) {
-        if (const Problem problem = TextProblem(question.answers[i]))
+    for (std::size_t i = 0; i < kAnswerCount; ++i) {
+        if (const Problem problem = TextProblem(question.answer(i)))
             return "answer " + std::to_string(i + 1) + " " + *problem;
     }
     return std::nullopt;
 }
 
-std::size_t RightIndex(const StoredQuestion& question)
+std::size_t RightIndex(const QuestionRecord& question)
 {
-    return static_cast<std::size_t>(NumberIn(question.ansNum).value_or(1) - 1);
+    return static_cast<std::size_t>(NumberIn(question.AnsNum).value_or(1) - 1);
 }
 
 ExportResult Export(const StoredBank& bank, ProblemFinder findProblem, QuestionWriter write)
 {
     ExportResult result;
     for (std::size_t i = 0; i < bank.questions.size(); ++i) {
-        const StoredQuestion& question = bank.questions[i];
+        const QuestionRecord& question = bank.questions[i];
         if (Problem problem = findProblem(question)) {
             result.problems.push_back({i, std::move(*problem)});
             continue;

@@ -74,7 +74,7 @@ struct Reject {
 
 // A question read from a source: stored, or the reasons it was skipped.
 struct Outcome {
-    std::optional<StoredQuestion> question;
+    std::optional<QuestionRecord> question;
     std::vector<SourceError> errors;
     std::vector<SourceError> notes;
 };
@@ -104,11 +104,11 @@ using Problem = std::optional<std::string>;
 // (a tab aside), no blanks at its ends (an import drops them).
 Problem TextProblem(std::string_view bytes);
 // The numbers, question lines and answers.
-Problem RecordProblem(const StoredQuestion& question);
-std::size_t RightIndex(const StoredQuestion& question);
+Problem RecordProblem(const QuestionRecord& question);
+std::size_t RightIndex(const QuestionRecord& question);
 
-using ProblemFinder = Problem (*)(const StoredQuestion&);
-using QuestionWriter = std::string (*)(const StoredQuestion&, std::size_t number);
+using ProblemFinder = Problem (*)(const QuestionRecord&);
+using QuestionWriter = std::string (*)(const QuestionRecord&, std::size_t number);
 
 // Every question the finder has no problem with, written one after the
 // other with a blank line between them.

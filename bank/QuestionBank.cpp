@@ -1,14 +1,71 @@
 #include "bank/QuestionBank.h"
 
+#include <tuple>
+
 #include "shell/Program.h"
 
 namespace qd {
 
+namespace {
+
+constexpr std::array<std::string QuestionRecord::*, kAnswerCount> kAnswerFields = {
+    &QuestionRecord::Answer1, &QuestionRecord::Answer2, &QuestionRecord::Answer3, &QuestionRecord::Answer4};
+
+constexpr std::string_view kLineEnd = "\r\n";
+constexpr std::string_view kAfterQuestionMark = "\r\n\r\n";
+
+bool HoldsQuestionMark(std::string_view line)
+{
+    return line.find('?') != std::string_view::npos;
+}
+
+}  // namespace
+
+std::string& QuestionRecord::answer(std::size_t index)
+{
+    return this->*kAnswerFields.at(index);
+}
+
+const std::string& QuestionRecord::answer(std::size_t index) const
+{
+    return this->*kAnswerFields.at(index);
+}
+
 bool QuestionRecord::operator==(const QuestionRecord& other) const
 {
-    return NumLines == other.NumLines && Question == other.Question && Answer1 == other.Answer1
-        && Answer2 == other.Answer2 && Answer3 == other.Answer3 && Answer4 == other.Answer4 && AnsNum == other.AnsNum
-        && Ref == other.Ref;
+    return std::tie(NumLines, Question, Answer1, Answer2, Answer3, Answer4, AnsNum, Ref)
+        == std::tie(other.NumLines, other.Question, other.Answer1, other.Answer2, other.Answer3, other.Answer4,
+                    other.AnsNum, other.Ref);
+}
+
+void AddQuestionLine(QuestionRecord& record, std::string_view line)
+{
+    std::string& question = record.Question;
+    question += line;
+    question += kLineEnd;
+    if (HoldsQuestionMark(line))
+        question += kAfterQuestionMark;
+}
+
+std::vector<std::string> QuestionLinesOf(const QuestionRecord& record)
+{
+    const std::string_view question = record.Question;
+    std::vector<std::string> lines;
+    std::size_t pos = 0;
+    while (pos < question.size()) {
+        const std::size_t end = std::min(question.find(kLineEnd, pos), question.size());
+        const std::string_view line = question.substr(pos, end - pos);
+        lines.emplace_back(line);
+        pos = std::min(end + kLineEnd.size(), question.size());
+        if (HoldsQuestionMark(line) && question.substr(pos, kAfterQuestionMark.size()) == kAfterQuestionMark)
+            pos += kAfterQuestionMark.size();
+    }
+    return lines;
+}
+
+bool StoredBank::operator==(const StoredBank& other) const
+{
+    return questions == other.questions && endLine == other.endLine;
 }
 
 QuestionBank& ProgramBank()

@@ -44,12 +44,12 @@ private:
     std::size_t pos_ = 0;
 };
 
-bool IsBlankLine(std::string_view line)
-{
-    return line.find_first_not_of(' ') == std::string_view::npos;
-}
-
 }  // namespace
+
+bool IsEndLine(std::string_view text)
+{
+    return text.find_first_not_of(' ') == std::string_view::npos;
+}
 
 void ReadQuestionRecords(std::string_view bytes, QuestionBank& bank, Steps& steps, LoadPosition& at,
                          LoadObserver* observer)
@@ -84,7 +84,7 @@ void ReadQuestionRecords(std::string_view bytes, QuestionBank& bank, Steps& step
             role = LineRole::NumLines;
             ++line;
             raw = file.next();
-            if (IsBlankLine(raw)) {
+            if (IsEndLine(raw)) {
                 stop = true;
                 if (observer)
                     observer->stopped(line);
@@ -112,11 +112,7 @@ void ReadQuestionRecords(std::string_view bytes, QuestionBank& bank, Steps& step
             steps([&] {
                 const std::string plain = readLine(LineRole::Question, raw);
                 notify(raw, plain);
-                std::string& question = current().Question;
-                question += plain;
-                question += "\r\n";
-                if (plain.find('?') != std::string::npos)
-                    question += "\r\n\r\n";
+                AddQuestionLine(current(), plain);
             });
         }
 

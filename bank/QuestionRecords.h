@@ -30,6 +30,9 @@ public:
     virtual void stopped(int line) = 0;
 };
 
+// True for a line the loader takes as an end line: empty or blanks only.
+bool IsEndLine(std::string_view text);
+
 // The line being read, for a failure handler to name.
 struct LoadPosition {
     int line = 0;

@@ -7,46 +7,20 @@
 //     ParseSource(text)           source text -> stored questions, or errors
 //     WriteDataFile(bank)         stored questions -> data-file bytes
 //     UnpackSource(bank)          stored questions -> canonical source text
-//     StoredBankFromLoad(...)     what LoadQuestionFile reported -> stored questions
 //
-// For stored questions that WriteDataFile accepts,
-// ParseSource(UnpackSource(bank)).bank == bank.
+// The stored questions are the program's records (StoredBank in
+// bank/QuestionBank.h); StoredBankFromLoad (bank/LoadRecorder.h) takes them
+// from a data file as the program reads it. For stored questions that
+// WriteDataFile accepts, ParseSource(UnpackSource(bank)).bank == bank.
 #pragma once
 
-#include <array>
-#include <cstdint>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "bank/QuestionRecords.h"
-#include "bank/Text.h"
+#include "bank/QuestionBank.h"
 
 namespace qd {
-
-// One question as its data file stores it. Every text is in code-page bytes,
-// exactly as its line holds it once descrambled.
-struct StoredQuestion {
-    std::string numLines;  // the count of question lines as stored: "2", " 2", "02"
-    std::vector<std::string> questionLines;
-    std::array<std::string, 4> answers;
-    std::string ansNum;  // the correct answer's number as stored: "2", "02"
-    std::string reference;
-
-    bool operator==(const StoredQuestion& other) const;
-    bool operator!=(const StoredQuestion& other) const { return !(*this == other); }
-};
-
-struct StoredBank {
-    std::vector<StoredQuestion> questions;
-    // An end line after the last question (empty or blanks only), stored as
-    // is, unscrambled; the program stops reading there.
-    std::optional<std::string> endLine;
-
-    bool operator==(const StoredBank& other) const;
-    bool operator!=(const StoredBank& other) const { return !(*this == other); }
-};
 
 inline constexpr int kMaxQuestionLines = 255;
 inline constexpr int kMaxQuestions = 32767;
@@ -73,12 +47,15 @@ struct SourceLine {
 std::vector<SourceLine> SplitSourceLines(std::string_view text);
 
 // Reads a source. Never throws for anything in the text: every mistake
-// becomes an error naming its line.
+// becomes an error naming its line. The question lines of a record come back
+// from its question text (QuestionLinesOf), so no question line may hold CR LF.
 ParsedSource ParseSource(std::string_view utf8);
 
-// The data file of stored questions: each text scrambled with the program's
-// key, each line followed by CR LF, then the end line if there is one.
-// Raises Failure for a text the scrambler cannot take (an empty one).
+// The data file of stored questions: NumLines, each question line, the four
+// answers, AnsNum and Ref, each scrambled with the program's key and followed
+// by CR LF, then the end line if there is one. Raises Failure for a record the
+// loader would not read back as it is, and for a text the scrambler cannot
+// take (an empty one).
 std::string WriteDataFile(const StoredBank& bank);
 
 struct PackResult {
@@ -100,54 +77,5 @@ std::string UnpackSource(const StoredBank& bank);
 // hyphen, the five code points windows-1252 leaves unassigned) and a blank
 // at the very end; every other byte as its UTF-8 character.
 std::string EscapeValue(std::string_view bytes);
-
-// A data-file line (LineEnd in bank/Text.h). The program's loader ends a line
-// at CR LF, at a lone CR or at a lone LF; the last line may have no end at all.
-struct DataLine {
-    std::string_view text;
-    LineEnd end;
-};
-
-// The lines of a data file, numbered as the loader numbers them (index + 1).
-std::vector<DataLine> SplitDataLines(std::string_view bytes);
-
-// A line as LoadQuestionFile read it.
-struct ReadLine {
-    int line;
-    LineRole role;
-    std::string raw;  // as the file holds it
-    std::string plain;  // as the program took it
-};
-
-struct LoadFailure {
-    int line;
-    LineRole role;
-    std::int16_t number;
-};
-
-// Keeps everything a load reports.
-class LoadRecorder final : public LoadObserver {
-public:
-    void lineRead(int line, LineRole role, std::string_view raw, std::string_view plain) override;
-    void failed(int line, LineRole role, std::int16_t number) override;
-    void stopped(int line) override;
-
-    const std::vector<ReadLine>& lines() const { return lines_; }
-    const std::vector<LoadFailure>& failures() const { return failures_; }
-    // The line where reading stopped before the file's end, if it did.
-    std::optional<int> stoppedAt() const { return stoppedAt_; }
-
-private:
-    std::vector<ReadLine> lines_;
-    std::vector<LoadFailure> failures_;
-    std::optional<int> stoppedAt_;
-};
-
-// The questions a load read, with the texts the program took from each line;
-// the end line comes from the file's bytes when reading stopped at one.
-StoredBank StoredBankFromLoad(const LoadRecorder& load, std::string_view fileBytes);
-
-// True for a line the loader takes as an end line: empty or blanks only.
-bool IsEndLine(std::string_view text);
 
 }  // namespace qd

@@ -8,9 +8,9 @@
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 
-#include "bank/DataFiles.h"
 #include "bank/Descrambler.h"
 #include "bank/QuestionFile.h"
+#include "bank/Sections.h"
 #include "quiz/Session.h"
 #include "quiz/frmMain.h"
 #include "sections/frmSelSect.h"
@@ -27,10 +27,11 @@ class ProgramFolder {
 public:
     explicit ProgramFolder(const std::string& firstSection = {})
     {
-        for (const char* name : kSectionDataFiles)
-            std::filesystem::copy_file(std::filesystem::path(QUIZDECK_PROGRAM_DIR) / name, path() / name);
+        for (const Section& section : kSections)
+            std::filesystem::copy_file(std::filesystem::path(QUIZDECK_PROGRAM_DIR) / section.dataFile,
+                                       path() / section.dataFile);
         if (!firstSection.empty())
-            std::ofstream(path() / kSectionDataFiles[0], std::ios::binary | std::ios::trunc) << firstSection;
+            std::ofstream(path() / kSections[0].dataFile, std::ios::binary | std::ios::trunc) << firstSection;
         TheProgram().programFolder = path();
         TheProgram().setErrorLog(std::make_unique<qd::DiscardingErrorLog>());
     }
@@ -74,7 +75,7 @@ void BM_OpenBiggestBundledSection(benchmark::State& state)
     std::int16_t biggest = 1;
     std::int16_t most = 0;
     for (std::int16_t section = 1; section <= 15; ++section) {
-        LoadQuestionFile(kSectionDataFiles[static_cast<std::size_t>(section - 1)]);
+        LoadQuestionFile(kSections[static_cast<std::size_t>(section - 1)].dataFile);
         if (QuestionCount() > most) {
             most = QuestionCount();
             biggest = section;

@@ -27,9 +27,11 @@ bool SameQuestions(const qd::StoredBank& a, const qd::StoredBank& b, qd::Interch
     if (a.questions.size() != b.questions.size())
         return false;
     for (std::size_t i = 0; i < a.questions.size(); ++i) {
-        const qd::StoredQuestion& x = a.questions[i];
-        const qd::StoredQuestion& y = b.questions[i];
-        if (LinesAfter(x.questionLines, format) != y.questionLines || x.answers != y.answers || x.ansNum != y.ansNum)
+        const qd::QuestionRecord& x = a.questions[i];
+        const qd::QuestionRecord& y = b.questions[i];
+        const bool sameAnswers = x.Answer1 == y.Answer1 && x.Answer2 == y.Answer2 && x.Answer3 == y.Answer3
+            && x.Answer4 == y.Answer4 && x.AnsNum == y.AnsNum;
+        if (!sameAnswers || LinesAfter(qd::QuestionLinesOf(x), format) != qd::QuestionLinesOf(y))
             return false;
     }
     return true;

@@ -3,6 +3,7 @@
 #include <QGroupBox>
 #include <QListWidget>
 
+#include "bank/Sections.h"
 #include "quiz/Session.h"
 #include "quiz/frmMain.h"
 #include "shell/ContextIDs.h"
@@ -12,24 +13,6 @@
 #include "shell/WindowUtils.h"
 
 namespace qd {
-
-const std::array<const char*, 15> kSectionTitles = {
-    "Visual Basic Data Types",
-    "Working With Visual Basic Code",
-    "Debugging Applications",
-    "Object Properties",
-    "Object Events",
-    "Menus",
-    "Handling Errors",
-    "Dynamic Link Libraries",
-    "Using OLE To Integrate Applications",
-    "Creating OLE Servers",
-    "Using The Data Control",
-    "Data Access Objects",
-    "Distributing Applications",
-    "Using Multiple-Document Interface",
-    "Creating 16-bit and 32-bit Applications",
-};
 
 namespace {
 
@@ -85,9 +68,9 @@ void frmSelSect::Form_Load()
 {
     Steps steps(kLoadLocation);
     steps([&] { CenterForm(this); });
-    for (std::size_t k = 1; k <= kSectionTitles.size(); ++k) {
+    for (std::size_t k = 1; k <= kSections.size(); ++k) {
         steps([&] {
-            auto* row = new QListWidgetItem(QString::fromLatin1(kSectionTitles.at(k - 1)), lstSect);
+            auto* row = new QListWidgetItem(QString::fromLatin1(kSections.at(k - 1).title), lstSect);
             row->setData(Qt::UserRole, static_cast<int>(k));
         });
     }
@@ -124,7 +107,7 @@ void frmSelSect::ApplySectionChoice()
         section = static_cast<std::int16_t>(row->data(Qt::UserRole).toInt());
     });
     steps([&] {
-        if (section < 1 || section > static_cast<std::int16_t>(kSectionTitles.size()))
+        if (section < 1 || section > static_cast<std::int16_t>(kSections.size()))
             Raise(failure::kSubscriptOutOfRange, "no section chosen");
         opened = OpenSection(mainForm_, *this, section);
     });

@@ -2,8 +2,6 @@
 // opens the selected one in the main window.
 #pragma once
 
-#include <array>
-
 #include "shell/Form.h"
 
 class QGroupBox;
@@ -13,9 +11,6 @@ class QPushButton;
 namespace qd {
 
 class frmMain;
-
-// The section titles, in the chooser's order; row r is section r + 1.
-extern const std::array<const char*, 15> kSectionTitles;
 
 class frmSelSect : public Form {
     Q_OBJECT

@@ -32,19 +32,21 @@ inline std::string Describe(const std::vector<ExportProblem>& problems)
 }
 
 // A question as an import writes it: texts in code-page bytes, plain numbers.
-inline StoredQuestion Card(std::vector<std::string> lines, std::array<std::string, 4> answers, int right,
+inline QuestionRecord Card(const std::vector<std::string>& lines, std::array<std::string, 4> answers, int right,
                            std::string reference = kNoReference)
 {
-    StoredQuestion question;
-    question.numLines = std::to_string(lines.size());
-    question.questionLines = std::move(lines);
-    question.answers = std::move(answers);
-    question.ansNum = std::to_string(right);
-    question.reference = std::move(reference);
+    QuestionRecord question;
+    question.NumLines = std::to_string(lines.size());
+    for (const std::string& line : lines)
+        AddQuestionLine(question, line);
+    for (std::size_t i = 0; i < answers.size(); ++i)
+        question.answer(i) = std::move(answers[i]);
+    question.AnsNum = std::to_string(right);
+    question.Ref = std::move(reference);
     return question;
 }
 
-inline StoredBank Bank(std::vector<StoredQuestion> questions)
+inline StoredBank Bank(std::vector<QuestionRecord> questions)
 {
     return {std::move(questions), std::nullopt};
 }
@@ -69,7 +71,7 @@ struct RejectCase {
 
 struct FormatCase {
     std::string source;
-    StoredQuestion question;
+    QuestionRecord question;
 };
 
 }  // namespace qd::test::interchange

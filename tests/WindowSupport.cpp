@@ -5,7 +5,7 @@
 #include <QPushButton>
 #include <QTest>
 
-#include "bank/DataFiles.h"
+#include "bank/Sections.h"
 #include "quiz/frmMain.h"
 #include "sections/frmSelSect.h"
 
@@ -52,7 +52,7 @@ void WindowTest::TearDown()
 
 void WindowTest::writeSection(int section, const std::vector<std::string>& plainLines)
 {
-    writeFile(kSectionDataFiles.at(static_cast<std::size_t>(section - 1)), ScrambledFile(plainLines));
+    writeFile(kSections.at(static_cast<std::size_t>(section - 1)).dataFile, ScrambledFile(plainLines));
 }
 
 frmMain& WindowTest::openMain(bool greet)

@@ -9,8 +9,8 @@
 #include <QProcess>
 #include <gtest/gtest.h>
 
-#include "bank/DataFiles.h"
 #include "bank/QuestionFile.h"
+#include "bank/Sections.h"
 #include "quiz/Checking.h"
 #include "quiz/frmMain.h"
 #include "shell/CodePage.h"
@@ -45,8 +45,8 @@ protected:
 TEST_F(BundledContentTest, TheBankToolFindsNoProblemInAnyBundledFile)
 {
     QStringList files;
-    for (const char* name : kSectionDataFiles)
-        files << QStringLiteral(QUIZDECK_PROGRAM_DIR "/") + QString::fromLatin1(name);
+    for (const Section& section : kSections)
+        files << QStringLiteral(QUIZDECK_PROGRAM_DIR "/") + QString::fromLatin1(section.dataFile);
     QProcess check;
     check.start(QStringLiteral(QUIZDECK_BANK_TOOL), QStringList {QStringLiteral("check")} + files);
     ASSERT_TRUE(check.waitForFinished(30000));
@@ -55,7 +55,8 @@ TEST_F(BundledContentTest, TheBankToolFindsNoProblemInAnyBundledFile)
 
 TEST_F(BundledContentTest, EverySectionHasTwentyQuestionsWithTheAnswerSpreadOverAllPlaces)
 {
-    for (const char* name : kSectionDataFiles) {
+    for (const Section& section : kSections) {
+        const char* name = section.dataFile;
         LoadQuestionFile(name);
         EXPECT_GE(QuestionCount(), 20) << name;
         std::array<int, 4> places {};
@@ -83,7 +84,8 @@ TEST_F(BundledContentTest, EveryQuestionAndItsFeedbackFitTheWindow)
     frmMain form;
     const int visibleHeight = form.frmQuest->y() - form.lblQuestion->y();
     const int width = form.lblQuestion->width();
-    for (const char* name : kSectionDataFiles) {
+    for (const Section& section : kSections) {
+        const char* name = section.dataFile;
         LoadQuestionFile(name);
         for (int i = 0; i < QuestionCount(); ++i) {
             const QuestionRecord& record = QuestionTable()[static_cast<std::size_t>(i)];
@@ -111,7 +113,8 @@ TEST_F(BundledContentTest, TheLongestAnswerIsSeldomTheRightOne)
 {
     int questions = 0;
     int longest = 0;
-    for (const char* name : kSectionDataFiles) {
+    for (const Section& section : kSections) {
+        const char* name = section.dataFile;
         LoadQuestionFile(name);
         int sectionLongest = 0;
         const int count = QuestionCount();

@@ -122,10 +122,10 @@ TEST(InterchangeExport, WritesAiken)
 
 TEST(InterchangeExport, LeavesOutQuestionsTheFormatCannotCarry)
 {
-    StoredQuestion badNumber = Card({"q"}, {"a", "b", "c", "d"}, 1);
-    badNumber.ansNum = "7";
-    StoredQuestion badCount = Card({"q"}, {"a", "b", "c", "d"}, 1);
-    badCount.numLines = "2";
+    QuestionRecord badNumber = Card({"q"}, {"a", "b", "c", "d"}, 1);
+    badNumber.AnsNum = "7";
+    QuestionRecord badCount = Card({"q"}, {"a", "b", "c", "d"}, 1);
+    badCount.NumLines = "2";
     const StoredBank bank = Bank({
         Card({"fine"}, {"a", "b", "c", "d"}, 1),  // 0
         badNumber,  // 1
@@ -182,17 +182,19 @@ TEST(InterchangeExport, LeavesOutQuestionsTheFormatCannotCarry)
 // What an import gives back for a stored question: plain numbers, and for
 // Aiken the question lines joined into one and the reference every Aiken
 // import writes.
-StoredQuestion AsImported(StoredQuestion question, InterchangeFormat format)
+QuestionRecord AsImported(QuestionRecord question, InterchangeFormat format)
 {
-    question.numLines = std::to_string(question.questionLines.size());
-    question.ansNum = std::to_string(std::stoi(question.ansNum));
+    const std::vector<std::string> lines = QuestionLinesOf(question);
+    question.NumLines = std::to_string(lines.size());
+    question.AnsNum = std::to_string(std::stoi(question.AnsNum));
     if (format == InterchangeFormat::Aiken) {
-        question.reference = kNoReference;
+        question.Ref = kNoReference;
         std::string line;
-        for (const std::string& text : question.questionLines)
+        for (const std::string& text : lines)
             line += (line.empty() ? "" : " ") + text;
-        question.questionLines = {line};
-        question.numLines = "1";
+        question.Question.clear();
+        AddQuestionLine(question, line);
+        question.NumLines = "1";
     }
     return question;
 }
@@ -200,7 +202,7 @@ StoredQuestion AsImported(StoredQuestion question, InterchangeFormat format)
 StoredBank AsImported(const StoredBank& bank, InterchangeFormat format)
 {
     StoredBank imported;
-    for (const StoredQuestion& question : bank.questions)
+    for (const QuestionRecord& question : bank.questions)
         imported.questions.push_back(AsImported(question, format));
     return imported;
 }
@@ -261,17 +263,17 @@ TEST(InterchangeRoundTrip, HoldsForEveryBundledBank)
 
 TEST(InterchangeRoundTrip, KeepsEveryAnswerPlaceAndNonCanonicalNumbersComeBackPlain)
 {
-    std::vector<StoredQuestion> questions;
+    std::vector<QuestionRecord> questions;
     for (int right = 1; right <= 4; ++right)
         questions.push_back(Card({"q" + std::to_string(right)}, {"a", "b", "c", "d"}, right, "r"));
-    questions[0].numLines = " 1";
-    questions[1].ansNum = "02";
+    questions[0].NumLines = " 1";
+    questions[1].AnsNum = "02";
     const StoredBank bank = Bank(questions);
     for (const InterchangeFormat format : {InterchangeFormat::Gift, InterchangeFormat::Aiken}) {
         const ImportResult imported = ImportQuestions(format, ExportQuestions(format, bank).text);
         EXPECT_EQ(imported.bank, AsImported(bank, format));
-        EXPECT_EQ(imported.bank.questions[0].numLines, "1");
-        EXPECT_EQ(imported.bank.questions[1].ansNum, "2");
+        EXPECT_EQ(imported.bank.questions[0].NumLines, "1");
+        EXPECT_EQ(imported.bank.questions[1].AnsNum, "2");
     }
 }
 
@@ -299,18 +301,19 @@ std::string RandomText(std::mt19937& random)
     return pick(random) < 2 ? std::string() : text;
 }
 
-StoredQuestion RandomQuestion(std::mt19937& random)
+QuestionRecord RandomQuestion(std::mt19937& random)
 {
     std::uniform_int_distribution<int> lines(0, 3);
     std::uniform_int_distribution<int> right(1, 4);
-    StoredQuestion question;
-    for (int i = lines(random); i > 0; --i)
-        question.questionLines.push_back(RandomText(random));
-    question.numLines = std::to_string(question.questionLines.size());
-    for (std::string& answer : question.answers)
-        answer = RandomText(random);
-    question.ansNum = std::to_string(right(random));
-    question.reference = RandomText(random);
+    QuestionRecord question;
+    const int count = lines(random);
+    for (int i = count; i > 0; --i)
+        AddQuestionLine(question, RandomText(random));
+    question.NumLines = std::to_string(count);
+    for (std::size_t i = 0; i < kAnswerCount; ++i)
+        question.answer(i) = RandomText(random);
+    question.AnsNum = std::to_string(right(random));
+    question.Ref = RandomText(random);
     return question;
 }
 

@@ -1,17 +1,10 @@
-// The question source form: parsing, packing, unpacking, and the round trip
-// between a source and a data file.
+// The question source form: parsing, packing, writing and unpacking.
 #include "bank/QuestionSource.h"
 
-#include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <random>
 #include <sstream>
 
 #include <gtest/gtest.h>
 
-#include "bank/Descrambler.h"
-#include "bank/QuestionFile.h"
 #include "shell/Failure.h"
 #include "tests/TestSupport.h"
 
@@ -47,14 +40,12 @@ std::string Bytes(std::initializer_list<int> codes)
     return bytes;
 }
 
-StoredQuestion Question(std::string numLines, std::vector<std::string> lines, std::string ansNum)
+QuestionRecord Question(std::string numLines, const std::vector<std::string>& lines, std::string ansNum)
 {
-    StoredQuestion question;
-    question.numLines = std::move(numLines);
-    question.questionLines = std::move(lines);
-    question.answers = {"one", "two", "three", "four"};
-    question.ansNum = std::move(ansNum);
-    question.reference = "see the manual";
+    QuestionRecord question {std::move(numLines), {}, "one", "two", "three", "four", std::move(ansNum),
+                             "see the manual"};
+    for (const std::string& line : lines)
+        AddQuestionLine(question, line);
     return question;
 }
 
@@ -130,12 +121,12 @@ TEST(PackSource, EscapesGiveExactBytes)
                                             "reference: \\\\x41 is not an escape\n");
     ASSERT_TRUE(parsed.errors.empty()) << Describe(parsed.errors);
     ASSERT_EQ(parsed.bank.questions.size(), 1u);
-    const StoredQuestion& question = parsed.bank.questions.front();
-    EXPECT_EQ(question.answers[0], std::string("a\\b\x00\x01\r\n\x1A\xFF ", 10));
-    EXPECT_EQ(question.answers[1], "  leading and trailing  ");
-    EXPECT_EQ(question.answers[2], "\ttab");
-    EXPECT_EQ(question.answers[3], "x\\");
-    EXPECT_EQ(question.reference, "\\x41 is not an escape");
+    const QuestionRecord& question = parsed.bank.questions.front();
+    EXPECT_EQ(question.Answer1, std::string("a\\b\x00\x01\r\n\x1A\xFF ", 10));
+    EXPECT_EQ(question.Answer2, "  leading and trailing  ");
+    EXPECT_EQ(question.Answer3, "\ttab");
+    EXPECT_EQ(question.Answer4, "x\\");
+    EXPECT_EQ(question.Ref, "\\x41 is not an escape");
 }
 
 TEST(PackSource, StoresWindows1252CharactersAsTheirBytes)
@@ -146,12 +137,12 @@ TEST(PackSource, StoresWindows1252CharactersAsTheirBytes)
                                             "wrong: plain\n"
                                             "reference: r\n");
     ASSERT_TRUE(parsed.errors.empty()) << Describe(parsed.errors);
-    const StoredQuestion& question = parsed.bank.questions.front();
-    EXPECT_EQ(question.answers[0],
+    const QuestionRecord& question = parsed.bank.questions.front();
+    EXPECT_EQ(question.Answer1,
               Bytes({0x80, 0x82, 0x83, 0x84, 0x85, 0x86, 0x87, 0x88, 0x89, 0x8A, 0x8B, 0x8C, 0x8E, 0x91,
                      0x92, 0x93, 0x94, 0x95, 0x96, 0x97, 0x98, 0x99, 0x9A, 0x9B, 0x9C, 0x9E, 0x9F}));
-    EXPECT_EQ(question.answers[1], Bytes({0xE9, ' ', 0xFF, ' ', 0xA1, ' ', 0xD7}));
-    EXPECT_EQ(question.answers[2], Bytes({0x81, 0x8D, 0x8F, 0x90, 0x9D}));
+    EXPECT_EQ(question.Answer2, Bytes({0xE9, ' ', 0xFF, ' ', 0xA1, ' ', 0xD7}));
+    EXPECT_EQ(question.Answer3, Bytes({0x81, 0x8D, 0x8F, 0x90, 0x9D}));
 }
 
 // ---------------------------------------------------------------------------
@@ -206,6 +197,8 @@ INSTANTIATE_TEST_SUITE_P(
         SourceMistake {"EmptyAnswer", Around("right:"), 2, "has no text"},
         SourceMistake {"EmptyQuestionLine", "question:   \nright: a\nwrong: b\nwrong: c\nwrong: d\nreference: r\n", 1,
                        "has no text"},
+        SourceMistake {"LineBreakInAQuestionLine", "question: a\\x0D\\x0Ab\n" + Around("right: a"), 1,
+                       "a question line cannot hold \"\\x0D\\x0A\""},
         SourceMistake {"EmptyReference", "right: a\nwrong: b\nwrong: c\nwrong: d\nreference:\n", 5, "has no text"},
         SourceMistake {"LinesDisagree", "lines: 2\n" + Around("right: a"), 1, "\"lines:\" 2 but the question has 1"},
         SourceMistake {"LinesNotANumber", "lines: two\n" + Around("right: a"), 1, "is not a number from 0 to 255"},
@@ -307,20 +300,37 @@ TEST(WriteDataFile, RefusesQuestionsTheLoaderWouldReadDifferently)
         return false;
     };
     StoredBank countDiffers = bank;
-    countDiffers.questions[0].numLines = "2";
+    countDiffers.questions[0].NumLines = "2";
     EXPECT_TRUE(refused(countDiffers));
     StoredBank countNotANumber = bank;
-    countNotANumber.questions[0].numLines = "one";
+    countNotANumber.questions[0].NumLines = "one";
     EXPECT_TRUE(refused(countNotANumber));
     StoredBank answerNumberOutOfRange = bank;
-    answerNumberOutOfRange.questions[0].ansNum = "5";
+    answerNumberOutOfRange.questions[0].AnsNum = "5";
     EXPECT_TRUE(refused(answerNumberOutOfRange));
+    StoredBank looseQuestionText = bank;
+    looseQuestionText.questions[0].Question = "q";
+    EXPECT_TRUE(refused(looseQuestionText));
     StoredBank emptyAnswer = bank;
-    emptyAnswer.questions[0].answers[2] = "";
+    emptyAnswer.questions[0].Answer3 = "";
     EXPECT_TRUE(refused(emptyAnswer));
     StoredBank endLineWithText = bank;
     endLineWithText.endLine = " x";
     EXPECT_TRUE(refused(endLineWithText));
+}
+
+TEST(QuestionLinesOf, GivesBackTheLinesOfTheQuestionText)
+{
+    const std::vector<std::string> lines = {"Which one?", "", "a\r", "\nb?", "?", "c\n\r"};
+    QuestionRecord record;
+    for (const std::string& line : lines)
+        AddQuestionLine(record, line);
+    EXPECT_EQ(record.Question, "Which one?\r\n\r\n\r\n\r\na\r\r\n\nb?\r\n\r\n\r\n?\r\n\r\n\r\nc\n\r\r\n");
+    EXPECT_EQ(QuestionLinesOf(record), lines);
+
+    QuestionRecord twoInOne;
+    AddQuestionLine(twoInOne, "a\r\nb");
+    EXPECT_EQ(QuestionLinesOf(twoInOne), (std::vector<std::string> {"a", "b"}));
 }
 
 // ---------------------------------------------------------------------------
@@ -377,231 +387,6 @@ TEST(EscapeValue, SpellsWhatASourceCannotShow)
     EXPECT_EQ(EscapeValue(Bytes({0x80, 0x93, 0x94, 0x9F, 0xE9, 0xFF})), "€“”Ÿéÿ");
     EXPECT_EQ(EscapeValue(" two  "), " two \\x20");
     EXPECT_EQ(EscapeValue(" "), "\\x20");
-}
-
-// ---------------------------------------------------------------------------
-// The round trip between stored questions and their source
-
-std::string RandomText(std::mt19937& random, int minLength)
-{
-    std::uniform_int_distribution<int> length(minLength, 12);
-    std::uniform_int_distribution<int> byte(0, 255);
-    std::string text(static_cast<std::size_t>(length(random)), ' ');
-    for (char& c : text)
-        c = static_cast<char>(byte(random));
-    return text;
-}
-
-// A number as some data file might store it: "2", " 2", "02", "2 ", "+2".
-std::string NumberText(std::mt19937& random, int value)
-{
-    const std::string digits = std::to_string(value);
-    const std::string forms[] = {digits, " " + digits, "0" + digits, digits + " ", "+" + digits, "  " + digits + "  "};
-    return forms[std::uniform_int_distribution<std::size_t>(0, std::size(forms) - 1)(random)];
-}
-
-StoredBank RandomBank(std::mt19937& random)
-{
-    StoredBank bank;
-    const int questions = std::uniform_int_distribution<int>(0, 4)(random);
-    for (int i = 0; i < questions; ++i) {
-        StoredQuestion question;
-        const int lines = std::uniform_int_distribution<int>(0, 3)(random);
-        for (int line = 0; line < lines; ++line)
-            question.questionLines.push_back(RandomText(random, 1));
-        question.numLines = NumberText(random, lines);
-        for (std::string& answer : question.answers)
-            answer = RandomText(random, 1);
-        question.ansNum = NumberText(random, std::uniform_int_distribution<int>(1, 4)(random));
-        question.reference = RandomText(random, 1);
-        bank.questions.push_back(question);
-    }
-    if (random() % 2)
-        bank.endLine = std::string(random() % 4, ' ');
-    return bank;
-}
-
-TEST(SourceRoundTrip, ArbitraryStoredBytesSurviveUnpackAndPack)
-{
-    std::mt19937 random(20261207);
-    for (int i = 0; i < 300; ++i) {
-        const StoredBank bank = RandomBank(random);
-        const std::string source = UnpackSource(bank);
-        const ParsedSource parsed = ParseSource(source);
-        ASSERT_TRUE(parsed.errors.empty()) << Describe(parsed.errors) << source;
-        ASSERT_TRUE(parsed.bank == bank) << source;
-        ASSERT_EQ(PackSource(source).bytes, WriteDataFile(bank)) << source;
-    }
-}
-
-// A random value: letters, blanks, escapes (now and then a wrong one),
-// code-page characters and now and then one outside the code page.
-std::string RandomValue(std::mt19937& random)
-{
-    static const std::vector<std::string> pieces = {
-        "a",     "Z",     "0",     "7",     " ",     "  ", "\t", "?", "#", ":",        "\\\\",
-        "\\x00", "\\x0A", "\\x20", "\\xff", "\\x9D", "é",  "€",  "“", "ÿ", "\xC2\xA0",
-    };
-    static const std::vector<std::string> wrongPieces = {"→", "\\q", "\\x4", "\xF0\x9F\x98\x80", "\x07"};
-    std::uniform_int_distribution<std::size_t> piece(0, pieces.size() - 1);
-    std::uniform_int_distribution<std::size_t> wrongPiece(0, wrongPieces.size() - 1);
-    std::string value;
-    for (int n = std::uniform_int_distribution<int>(random() % 50 == 0 ? 0 : 1, 5)(random); n > 0; --n)
-        value += random() % 100 == 0 ? wrongPieces[wrongPiece(random)] : pieces[piece(random)];
-    return value;
-}
-
-std::vector<std::string> RandomQuestionSource(std::mt19937& random)
-{
-    std::vector<std::string> lines;
-    const int questionLines = std::uniform_int_distribution<int>(0, 2)(random);
-    if (random() % 4 == 0)
-        lines.push_back("lines: "
-                        + (random() % 2 ? std::to_string(questionLines) : " 0" + std::to_string(questionLines)));
-    for (int i = 0; i < questionLines; ++i)
-        lines.push_back("question: " + RandomValue(random));
-    const int right = std::uniform_int_distribution<int>(1, 4)(random);
-    for (int place = 1; place <= 4; ++place)
-        lines.push_back((place == right ? "right: " : "wrong: ") + RandomValue(random));
-    if (random() % 4 == 0)
-        lines.push_back("answer-number: " + std::string(random() % 2 ? "0" : "") + std::to_string(right));
-    lines.push_back("reference: " + RandomValue(random));
-    return lines;
-}
-
-// Deletes, repeats or swaps lines, or adds a stray one.
-void Mutate(std::mt19937& random, std::vector<std::string>& lines)
-{
-    if (lines.empty())
-        return;
-    std::uniform_int_distribution<std::size_t> index(0, lines.size() - 1);
-    switch (random() % 4) {
-    case 0:
-        lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(index(random)));
-        break;
-    case 1:
-        lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(index(random)), lines[index(random)]);
-        break;
-    case 2:
-        std::swap(lines[index(random)], lines[index(random)]);
-        break;
-    default:
-        lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(index(random)), "end: " + RandomValue(random));
-    }
-}
-
-TEST(SourceRoundTrip, WhateverPacksUnpacksToASourceThatPacksTheSame)
-{
-    std::mt19937 random(7);
-    int packed = 0;
-    for (int i = 0; i < 2000; ++i) {
-        std::vector<std::string> lines = {"# random source"};
-        for (int n = std::uniform_int_distribution<int>(1, 3)(random); n > 0; --n) {
-            const auto question = RandomQuestionSource(random);
-            lines.insert(lines.end(), question.begin(), question.end());
-            lines.emplace_back();
-        }
-        if (random() % 3 == 0)
-            Mutate(random, lines);
-        std::string source;
-        for (const std::string& line : lines)
-            source += line + (random() % 2 ? "\n" : "\r\n");
-
-        const ParsedSource parsed = ParseSource(source);
-        if (!parsed.errors.empty())
-            continue;
-        ++packed;
-        const std::string bytes = WriteDataFile(parsed.bank);
-        const std::string again = UnpackSource(parsed.bank);
-        const PackResult repacked = PackSource(again);
-        ASSERT_TRUE(repacked.errors.empty()) << source << "\n---\n" << again << Describe(repacked.errors);
-        ASSERT_EQ(repacked.bytes, bytes) << source << "\n---\n" << again;
-    }
-    EXPECT_GT(packed, 500);
-}
-
-TEST(SourceRoundTrip, BundledSourcesComeBackFromTheirStoredQuestions)
-{
-    const std::filesystem::path data = std::filesystem::path(QUIZDECK_SOURCE_DIR) / "data";
-    int sources = 0;
-    for (const auto& entry : std::filesystem::directory_iterator(data)) {
-        if (entry.path().extension() != ".quiz")
-            continue;
-        ++sources;
-        std::ifstream file(entry.path(), std::ios::binary);
-        const std::string text {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-        const ParsedSource parsed = ParseSource(text);
-        ASSERT_TRUE(parsed.errors.empty()) << entry.path() << '\n' << Describe(parsed.errors);
-        EXPECT_TRUE(ParseSource(UnpackSource(parsed.bank)).bank == parsed.bank) << entry.path();
-    }
-    if (sources == 0)
-        GTEST_SKIP() << "no question sources in " << data;
-}
-
-// ---------------------------------------------------------------------------
-// Data-file lines and loads
-
-TEST(SplitDataLines, EndsLinesWhereTheLoaderDoes)
-{
-    const auto lines = SplitDataLines("a\r\nb\nc\rd\n\re");
-    ASSERT_EQ(lines.size(), 6u);
-    const std::vector<std::pair<std::string_view, LineEnd>> expected = {
-        {"a", LineEnd::CrLf}, {"b", LineEnd::Lf}, {"c", LineEnd::Cr},
-        {"d", LineEnd::Lf},   {"", LineEnd::Cr},  {"e", LineEnd::None},
-    };
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        EXPECT_EQ(lines[i].text, expected[i].first) << i;
-        EXPECT_EQ(lines[i].end, expected[i].second) << i;
-    }
-    EXPECT_TRUE(SplitDataLines("").empty());
-    EXPECT_EQ(SplitDataLines("\r\n").size(), 1u);
-}
-
-class LoadedSourceTest : public test::ProgramTest {
-protected:
-    StoredBank load(const std::string& bytes)
-    {
-        writeFile("section.drv", bytes);
-        LoadQuestionFile("section.drv", &recorder);
-        return StoredBankFromLoad(recorder, bytes);
-    }
-
-    LoadRecorder recorder;
-};
-
-TEST_F(LoadedSourceTest, APackedSourceLoadsBackIntoTheSameStoredQuestions)
-{
-    const std::string source = "lines: 02\nquestion: Which one?\nquestion: \\x20\nwrong: a\\x00\nwrong: b\nright: “c”\n"
-                               "wrong: d\\x0D\\x0A\nanswer-number: 3\\x20\nreference: r\n\nend:  \\x20\n";
-    const ParsedSource parsed = ParseSource(source);
-    ASSERT_TRUE(parsed.errors.empty()) << Describe(parsed.errors);
-    EXPECT_TRUE(load(WriteDataFile(parsed.bank)) == parsed.bank);
-    EXPECT_EQ(recorder.lines().size(), 9u);
-    EXPECT_TRUE(recorder.failures().empty());
-    EXPECT_EQ(recorder.stoppedAt(), 10);
-    EXPECT_EQ(UnpackSource(StoredBankFromLoad(recorder, readFile("section.drv"))), source);
-}
-
-TEST_F(LoadedSourceTest, RecordsEveryLineWithItsRoleAndFailure)
-{
-    load(ScrambledFile({"x", "a", "b", "c"}));
-    ASSERT_EQ(recorder.lines().size(), 4u);
-    EXPECT_EQ(recorder.lines()[1].role, LineRole::Answer1);
-    EXPECT_EQ(recorder.lines()[3].plain, "c");
-    EXPECT_EQ(recorder.lines()[3].raw, ScrambleText(kQuestionKey, "c"));
-    ASSERT_FALSE(recorder.failures().empty());
-    EXPECT_EQ(recorder.failures().front().number, failure::kTypeMismatch);
-    EXPECT_EQ(recorder.failures().front().line, 1);
-    EXPECT_EQ(recorder.failures().back().number, failure::kInputPastEndOfFile);
-    EXPECT_EQ(recorder.failures().back().line, 7);
-    EXPECT_FALSE(recorder.stoppedAt());
-}
-
-TEST_F(LoadedSourceTest, TakesNoEndLineFromAFileWithoutOne)
-{
-    const StoredBank bank = load(ScrambledFile({"0", "a", "b", "c", "d", "1", "r"}));
-    EXPECT_EQ(bank.questions.size(), 1u);
-    EXPECT_FALSE(bank.endLine);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <ostream>
 
 #include "bank/DataFileCheck.h"
+#include "bank/LoadRecorder.h"
 #include "bank/QuestionSource.h"
 #include "tools/BankTool.h"
 #include "tools/CommandLine.h"

@@ -3,6 +3,7 @@
 
 #include "bank/FormatGuess.h"
 #include "bank/Interchange.h"
+#include "bank/LoadRecorder.h"
 #include "bank/QuestionSource.h"
 #include "shell/Failure.h"
 #include "tools/BankTool.h"

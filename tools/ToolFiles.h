@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "bank/QuestionSource.h"
+#include "bank/LoadRecorder.h"
 
 namespace qd::tool {
 

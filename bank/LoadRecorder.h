@@ -1,0 +1,64 @@
+// What a load read, kept line by line: the data-file check names the lines of
+// the problems it finds from it, and the bank tool takes the questions of a
+// data file from it exactly as the program read them.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "bank/QuestionBank.h"
+#include "bank/QuestionRecords.h"
+#include "bank/Text.h"
+
+namespace qd {
+
+// A data-file line (LineEnd in bank/Text.h). The program's loader ends a line
+// at CR LF, at a lone CR or at a lone LF; the last line may have no end at all.
+struct DataLine {
+    std::string_view text;
+    LineEnd end;
+};
+
+// The lines of a data file, numbered as the loader numbers them (index + 1).
+std::vector<DataLine> SplitDataLines(std::string_view bytes);
+
+// A line as LoadQuestionFile read it.
+struct ReadLine {
+    int line;
+    LineRole role;
+    std::string raw;  // as the file holds it
+    std::string plain;  // as the program took it
+};
+
+struct LoadFailure {
+    int line;
+    LineRole role;
+    std::int16_t number;
+};
+
+// Keeps everything a load reports.
+class LoadRecorder final : public LoadObserver {
+public:
+    void lineRead(int line, LineRole role, std::string_view raw, std::string_view plain) override;
+    void failed(int line, LineRole role, std::int16_t number) override;
+    void stopped(int line) override;
+
+    const std::vector<ReadLine>& lines() const { return lines_; }
+    const std::vector<LoadFailure>& failures() const { return failures_; }
+    // The line where reading stopped before the file's end, if it did.
+    std::optional<int> stoppedAt() const { return stoppedAt_; }
+
+private:
+    std::vector<ReadLine> lines_;
+    std::vector<LoadFailure> failures_;
+    std::optional<int> stoppedAt_;
+};
+
+// The questions a load read, with the texts the program took from each line;
+// the end line comes from the file's bytes when reading stopped at one.
+StoredBank StoredBankFromLoad(const LoadRecorder& load, std::string_view fileBytes);
+
+}  // namespace qd

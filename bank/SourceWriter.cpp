@@ -1,0 +1,172 @@
+// Writing stored questions as a data file and as their source.
+#include "bank/QuestionSource.h"
+
+#include <array>
+#include <utility>
+#include <vector>
+
+#include "bank/Descrambler.h"
+#include "bank/QuestionRecords.h"
+#include "bank/SourceParts.h"
+#include "bank/Text.h"
+#include "shell/CodePage.h"
+#include "shell/Failure.h"
+
+namespace qd {
+
+namespace {
+
+using namespace source;
+
+// ---------------------------------------------------------------------------
+// Writing
+
+void Require(bool condition, const char* reason)
+{
+    if (!condition)
+        Raise(failure::kInvalidArgument, reason);
+}
+
+// The record's question text as AddQuestionLine builds it from `lines`.
+std::string QuestionText(const std::vector<std::string>& lines)
+{
+    QuestionRecord joined;
+    for (const std::string& line : lines)
+        AddQuestionLine(joined, line);
+    return std::move(joined.Question);
+}
+
+// A question the loader reads back as it is.
+void CheckStoredQuestion(const QuestionRecord& question, const std::vector<std::string>& lines)
+{
+    const auto count = NumberOf(question.NumLines);
+    Require(count && *count >= 0 && *count <= kMaxQuestionLines, "count of question lines not 0 to 255");
+    Require(static_cast<std::size_t>(*count) == lines.size(),
+            "count of question lines differs from the question lines");
+    Require(QuestionText(lines) == question.Question, "question text not made of question lines");
+    Require(IsAnswerNumber(question.AnsNum), "answer number not 1 to 4");
+}
+
+void AppendLine(std::string& file, std::string_view plain)
+{
+    file += ScrambleText(kQuestionKey, plain);
+    file += "\r\n";
+}
+
+void AppendQuestion(std::string& file, const QuestionRecord& question)
+{
+    const std::vector<std::string> lines = QuestionLinesOf(question);
+    CheckStoredQuestion(question, lines);
+    AppendLine(file, question.NumLines);
+    for (const std::string& line : lines)
+        AppendLine(file, line);
+    for (std::size_t i = 0; i < kAnswerCount; ++i)
+        AppendLine(file, question.answer(i));
+    AppendLine(file, question.AnsNum);
+    AppendLine(file, question.Ref);
+}
+
+// ---------------------------------------------------------------------------
+// Unpacking
+
+// Bytes that a source shows as "\xHH": control characters, the five code
+// points windows-1252 leaves unassigned, no-break space and soft hyphen.
+bool SpelledInHex(unsigned char byte)
+{
+    if (byte < 0x20 || byte == 0x7F || byte == 0xA0 || byte == 0xAD)
+        return true;
+    const char c = static_cast<char>(byte);
+    return byte >= 0x80 && byte < 0xA0 && FromCodePage(std::string_view(&c, 1)).at(0).unicode() == byte;
+}
+
+const std::array<std::string, 256>& ByteSpellings()
+{
+    static const std::array<std::string, 256> spellings = [] {
+        std::array<std::string, 256> table;
+        for (unsigned byte = 0; byte < 256; ++byte) {
+            const char c = static_cast<char>(byte);
+            if (c == '\\')
+                table[byte] = "\\\\";
+            else if (SpelledInHex(static_cast<unsigned char>(byte)))
+                table[byte] = "\\x" + Hex(byte, 2);
+            else
+                table[byte] = FromCodePage(std::string_view(&c, 1)).toStdString();
+        }
+        return table;
+    }();
+    return spellings;
+}
+
+void AppendEntry(std::string& source, std::string_view keyword, std::string_view value)
+{
+    source += keyword;
+    source += ':';
+    if (!value.empty()) {
+        source += ' ';
+        source += EscapeValue(value);
+    }
+    source += '\n';
+}
+
+void AppendSourceQuestion(std::string& source, const QuestionRecord& question)
+{
+    const std::vector<std::string> lines = QuestionLinesOf(question);
+    if (question.NumLines != CountText(lines.size()))
+        AppendEntry(source, "lines", question.NumLines);
+    for (const std::string& line : lines)
+        AppendEntry(source, "question", line);
+    const int rightPlace = IsAnswerNumber(question.AnsNum) ? *NumberOf(question.AnsNum) : 0;
+    for (int place = 1; place <= 4; ++place)
+        AppendEntry(source, place == rightPlace ? "right" : "wrong",
+                    question.answer(static_cast<std::size_t>(place - 1)));
+    if (rightPlace == 0 || question.AnsNum != CountText(static_cast<std::size_t>(rightPlace)))
+        AppendEntry(source, "answer-number", question.AnsNum);
+    AppendEntry(source, "reference", question.Ref);
+}
+
+}  // namespace
+
+std::string WriteDataFile(const StoredBank& bank)
+{
+    Require(bank.questions.size() <= static_cast<std::size_t>(kMaxQuestions), "more than 32767 questions");
+    Require(!bank.endLine || IsEndLine(*bank.endLine), "end line not blanks only");
+    std::string file;
+    for (const QuestionRecord& question : bank.questions)
+        AppendQuestion(file, question);
+    if (bank.endLine) {
+        file += *bank.endLine;
+        file += "\r\n";
+    }
+    return file;
+}
+
+std::string UnpackSource(const StoredBank& bank)
+{
+    std::string source;
+    for (const QuestionRecord& question : bank.questions) {
+        if (!source.empty())
+            source += '\n';
+        AppendSourceQuestion(source, question);
+    }
+    if (bank.endLine) {
+        if (!source.empty())
+            source += '\n';
+        AppendEntry(source, "end", *bank.endLine);
+    }
+    return source;
+}
+
+std::string EscapeValue(std::string_view bytes)
+{
+    const auto& spellings = ByteSpellings();
+    std::string text;
+    text.reserve(bytes.size() + bytes.size() / 4);
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(bytes[i]);
+        const bool lastBlank = i + 1 == bytes.size() && byte == ' ';
+        text += lastBlank ? std::string("\\x20") : spellings[byte];
+    }
+    return text;
+}
+
+}  // namespace qd
