@@ -1,15 +1,80 @@
 #include "tests/WindowSupport.h"
 
+#include <algorithm>
+
+#include <QAbstractEventDispatcher>
 #include <QElapsedTimer>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
 #include "bank/Sections.h"
 #include "quiz/frmMain.h"
 #include "sections/frmSelSect.h"
 
 namespace qd::test {
+
+struct ModalWatch::Watch {
+    Watch(const QMetaObject& watched, Check isReady, Action act)
+        : type(watched), ready(std::move(isReady)), action(std::move(act))
+    {
+    }
+    void tick();
+
+    const QMetaObject& type;
+    const Check ready;
+    const Action action;
+    QTimer timer;
+    QElapsedTimer age;
+    bool ran = false;
+};
+
+void ModalWatch::Watch::tick()
+{
+    QWidget* modal = QApplication::activeModalWidget();
+    QWidget* window = modal && type.cast(modal) && modal->isVisible() ? modal : nullptr;
+    if (window && ready(*window)) {
+        timer.stop();
+        ran = true;
+        action(*window);
+        return;
+    }
+    if (!age.hasExpired(kTimeOutMs))
+        return;
+    timer.stop();
+    ADD_FAILURE() << "No modal " << type.className() << " was showing and ready within " << kTimeOutMs << " ms"
+                  << (window ? "; the one showing is hidden" : "");
+    if (window)
+        window->hide();
+}
+
+ModalWatch::ModalWatch(const QMetaObject& type, Check ready, Action action)
+    : watch_(std::make_unique<Watch>(type, std::move(ready), std::move(action)))
+{
+    Watch* watch = watch_.get();
+    QObject::connect(&watch->timer, &QTimer::timeout, &watch->timer, [watch] { watch->tick(); });
+    watch->timer.setInterval(5);
+    watch->age.start();
+    watch->timer.start();
+}
+
+ModalWatch::~ModalWatch() = default;
+
+bool ModalWatch::ran() const
+{
+    return watch_->ran;
+}
+
+void ProcessPendingEvents()
+{
+    // Bounded, so that a timer due on every pass cannot keep it going.
+    for (int pass = 0; pass < 1000; ++pass) {
+        QCoreApplication::sendPostedEvents();
+        if (!QAbstractEventDispatcher::instance()->processEvents(QEventLoop::AllEvents))
+            return;
+    }
+}
 
 bool WaitFor(const std::function<bool()>& condition)
 {
@@ -85,16 +150,23 @@ void WindowTest::chooseSection(int row)
     });
     activateMain();
     QTest::keyClick(main_.get(), Qt::Key_S, Qt::ControlModifier);
-    EXPECT_TRUE(*chosen);
+    EXPECT_TRUE(chosen.ran());
+}
+
+std::vector<QWidget*> VisibleWindows()
+{
+    std::vector<QWidget*> visible;
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (window->isVisible())
+            visible.push_back(window);
+    }
+    return visible;
 }
 
 bool NoOtherWindowVisible(const QWidget* except)
 {
-    for (const QWidget* window : QApplication::topLevelWidgets()) {
-        if (window != except && window->isVisible())
-            return false;
-    }
-    return true;
+    const std::vector<QWidget*> visible = VisibleWindows();
+    return std::all_of(visible.begin(), visible.end(), [except](const QWidget* window) { return window == except; });
 }
 
 }  // namespace qd::test

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include <QApplication>
-#include <QTimer>
+#include <QMetaObject>
 #include <QWidget>
 
 #include "tests/TestSupport.h"
@@ -19,30 +19,46 @@ class frmMain;
 
 namespace qd::test {
 
-// Watches for the next modal window of type T and hands it to `action` as
-// soon as it is showing and `ready` holds for it. The action runs from a
-// timer inside the window's own event loop, so it must not wait for the
-// window itself: a later step gets a watcher of its own. The returned flag
-// tells whether the action ran.
+// Watches for the next modal window of a type and hands it to an action as
+// soon as it is showing and ready. The action runs from a timer inside the
+// window's own event loop, so it must not wait for the window itself: a later
+// step gets a watch of its own. The watch owns its timer and stops when it
+// goes out of scope, so it never answers a later test's window. A window that
+// is not showing and ready within the time-out fails the test; one of the
+// type that is showing is then hidden, so the test goes on instead of hanging.
+class [[nodiscard]] ModalWatch {
+public:
+    using Check = std::function<bool(QWidget&)>;
+    using Action = std::function<void(QWidget&)>;
+    static constexpr int kTimeOutMs = 5000;
+
+    ModalWatch(const QMetaObject& type, Check ready, Action action);
+    ~ModalWatch();
+    ModalWatch(const ModalWatch&) = delete;
+    ModalWatch& operator=(const ModalWatch&) = delete;
+
+    // True once the action has run.
+    bool ran() const;
+
+private:
+    struct Watch;
+    std::unique_ptr<Watch> watch_;
+};
+
+// Watches for the next modal window of type T that is showing and for which
+// `ready` holds, and hands it to `action`.
 template <typename T>
-std::shared_ptr<bool> WhenModal(
+ModalWatch WhenModal(
     std::function<void(T&)> action, std::function<bool(T&)> ready = [](T&) { return true; })
 {
-    auto done = std::make_shared<bool>(false);
-    auto* timer = new QTimer(qApp);
-    timer->setInterval(5);
-    QObject::connect(timer, &QTimer::timeout, timer, [timer, done, action, ready] {
-        T* window = qobject_cast<T*>(QApplication::activeModalWidget());
-        if (!window || !window->isVisible() || !ready(*window))
-            return;
-        timer->stop();
-        timer->deleteLater();
-        *done = true;
-        action(*window);
-    });
-    timer->start();
-    return done;
+    return ModalWatch(
+        T::staticMetaObject, [ready = std::move(ready)](QWidget& window) { return ready(static_cast<T&>(window)); },
+        [action = std::move(action)](QWidget& window) { action(static_cast<T&>(window)); });
 }
+
+// Processes every event that is already due, and the events those cause,
+// until the event loop is idle.
+void ProcessPendingEvents();
 
 // True while a window of type T is showing.
 template <typename T>
@@ -80,6 +96,9 @@ protected:
 // The plain lines of one record with the given question lines.
 std::vector<std::string> Card(const std::vector<std::string>& question, const std::vector<std::string>& answers,
                               const std::string& ansNum, const std::string& ref);
+
+// The top-level windows that are showing.
+std::vector<QWidget*> VisibleWindows();
 
 // True when no top-level window but `except` is visible.
 bool NoOtherWindowVisible(const QWidget* except);

@@ -221,7 +221,7 @@ TEST_F(AboutTest, ShowsTitleVersionAndNoticeAndClosesWithEnterOrEsc)
             },
             [](frmAbout& showing) { return showing.isActiveWindow(); });
         EXPECT_EQ(about.exec(), QDialog::Accepted) << (key == Qt::Key_Escape ? "Esc" : "Enter");
-        EXPECT_TRUE(*closed);
+        EXPECT_TRUE(closed.ran());
     }
 }
 
@@ -234,7 +234,7 @@ TEST_F(AboutTest, HelpAboutOpensItFromTheMainWindowAndSystemInfoAnswers)
         QTest::mouseClick(about.cmdOK, Qt::LeftButton);
     });
     form.mnuAbout->trigger();
-    EXPECT_TRUE(*shown);
+    EXPECT_TRUE(shown.ran());
     ASSERT_EQ(boxes->shown().size(), 1u);
     EXPECT_EQ(boxes->shown()[0].prompt, kSysInfoUnavailable);
     EXPECT_TRUE(NoOtherWindowVisible(&form));
