@@ -194,28 +194,25 @@ TEST_F(MemoryLimitTest, RunningOutOfMemoryOrOverlongLinesEndWithAMessageAndStatu
 
 // The same in every build, the sanitizer's too: an endless line ends with a
 // message and status 2, never an abort. Under the address sanitizer, which
-// allows no address-space limit, the limit is the sanitizer's own on one
-// allocation, and running out of it is running out of memory.
+// allows no address-space limit (and ends the process itself when memory runs
+// out), the limit is the sanitizer's own on one allocation, well above what
+// the tool needs to hold its longest line.
 TEST(BankToolFilter, AnEndlessLineEndsWithAMessageInEveryBuild)
 {
     QProcess process;
     process.setStandardInputFile(QStringLiteral("/dev/zero"));
     process.setStandardOutputFile(QProcess::nullDevice());
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    const QString sanitizerLimit = QStringLiteral("allocator_may_return_null=1:max_allocation_size_mb=16");
     if (UnderAddressSanitizer())
-        environment.insert(QStringLiteral("ASAN_OPTIONS"), sanitizerLimit);
+        environment.insert(QStringLiteral("ASAN_OPTIONS"), QStringLiteral("max_allocation_size_mb=512"));
     process.setProcessEnvironment(environment);
     for (const char* command : {"scramble", "descramble"}) {
         process.start(QStringLiteral(QUIZDECK_BANK_TOOL), {QString::fromLatin1(command)});
         ASSERT_TRUE(process.waitForFinished(120000)) << command;
         EXPECT_EQ(process.exitStatus(), QProcess::NormalExit) << command;
         EXPECT_EQ(process.exitCode(), 2) << command;
-        const std::string err = process.readAllStandardError().toStdString();
-        EXPECT_EQ(err,
-                  UnderAddressSanitizer() ? "quizdeck-bank: out of memory\n"
-                                          : "quizdeck-bank: standard input: line 1 is longer than 64 MiB; "
-                                            "nothing from it on is converted\n")
+        EXPECT_EQ(process.readAllStandardError().toStdString(),
+                  "quizdeck-bank: standard input: line 1 is longer than 64 MiB; nothing from it on is converted\n")
             << command;
     }
 }
