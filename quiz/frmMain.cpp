@@ -132,12 +132,13 @@ void frmMain::buildControls()
     const int tops[] = {240, 580, 860, 1200};
     const int heights[] = {255, 195, 255, 255};
     for (int i = 0; i < 4; ++i) {
-        optAns[i] = new OptionButton(frmQuest);
-        optAns[i]->setGeometry(TwipsRect(120, tops[i], 8895, heights[i]));
-        optAns[i]->setLabelledBy(lblQuestion);
+        const auto slot = static_cast<std::size_t>(i);
+        optAns[slot] = new OptionButton(frmQuest);
+        optAns[slot]->setGeometry(TwipsRect(120, tops[slot], 8895, heights[slot]));
+        optAns[slot]->setLabelledBy(lblQuestion);
         // However the option becomes chosen: mouse, keyboard or a screen
         // reader's Toggle action.
-        connect(optAns[i], &QAbstractButton::toggled, this, [this, i](bool chosen) {
+        connect(optAns[slot], &QAbstractButton::toggled, this, [this, i](bool chosen) {
             if (chosen)
                 optAns_Click(i);
         });

@@ -59,7 +59,7 @@ public:
     // other options of the group are left alone.
     void setValue(bool selected);
     void setLabelledBy(QWidget* label) { label_ = label; }
-    QWidget* labelledBy() const { return label_; }
+    QWidget* labelledBy() const { return label_.data(); }
 
 protected:
     // The whole width of the option answers a click, not only its text.

@@ -113,7 +113,8 @@ TEST(BankToolFilter, LinesAcrossTheReadBufferComeThroughWhole)
 {
     std::string input;
     std::string expected;
-    for (const std::size_t size : {65534, 65535, 65536, 200000}) {
+    for (const std::size_t size :
+         {std::size_t {65534}, std::size_t {65535}, std::size_t {65536}, std::size_t {200000}}) {
         const std::string line(size, static_cast<char>('a' + size % 26));
         input += line + "\r\n";
         expected += Scrambled(line) + "\r\n";
