@@ -34,7 +34,7 @@ grep -E 'warning:|error:' "$build/clang-tidy.log" | sort -u || true
 
 echo "== cppcheck"
 # shellcheck disable=SC2086
-cppcheck --quiet --enable=warning,performance,portability --library=qt --library=googletest --std=c++17 --language=c++ \
+cppcheck --quiet -j "$(nproc)" --enable=warning,performance,portability --library=qt --library=googletest --std=c++17 --language=c++ \
     --inline-suppr --suppress=missingIncludeSystem --error-exitcode=1 -I . $cpp || failed=1
 
 if [ "$failed" -ne 0 ]; then

@@ -17,7 +17,7 @@ cmake --build "$build"
 
 echo "== Tests with AddressSanitizer and UndefinedBehaviorSanitizer"
 asan=${ASAN_BUILD_DIR:-build-asan}
-cmake -S . -B "$asan" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=ON -DQUIZDECK_WERROR=ON -DQUIZDECK_SANITIZE=ON
+cmake -S . -B "$asan" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DBUILD_TESTING=ON -DQUIZDECK_WERROR=ON -DQUIZDECK_SANITIZE=ON
 cmake --build "$asan"
 (cd "$asan" &&
     ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 \
