@@ -10,21 +10,12 @@
 #include "bank/Convert.h"
 #include "bank/Descrambler.h"
 #include "bank/QuestionSource.h"
+#include "bank/Text.h"
 #include "shell/Failure.h"
 
 namespace qd {
 
 namespace {
-
-std::string Quoted(std::string_view text)
-{
-    return "\"" + std::string(text) + "\"";
-}
-
-std::string Plural(std::size_t count, std::string_view noun)
-{
-    return std::to_string(count) + " " + std::string(noun) + (count == 1 ? "" : "s");
-}
 
 std::string RoleName(LineRole role)
 {
@@ -146,7 +137,7 @@ private:
                 if (!cutReported)
                     add(f.line,
                         "record cut short: the file ends where its " + RoleName(f.role) + " line should stand ("
-                            + Plural(missing, "line") + " missing)");
+                            + Counted(missing, "line", "lines") + " missing)");
                 cutReported = true;
             } else {
                 failure(f);
@@ -195,7 +186,7 @@ private:
             return;
         add(*stop_ + 1,
             "never read: the program stops at the end line " + std::to_string(*stop_) + " ("
-                + Plural(lines_.size() - static_cast<std::size_t>(*stop_), "line") + " after it)");
+                + Counted(lines_.size() - static_cast<std::size_t>(*stop_), "line", "lines") + " after it)");
     }
 
     const LoadRecorder& load_;

@@ -73,7 +73,7 @@ int RunCommand(const Args& args, std::istream& in, std::ostream& out, std::ostre
         return tool::RunImport(args, err);
     if (command == "export")
         return tool::RunExport(args, out, err);
-    throw tool::UsageError("unknown command " + tool::Quoted(command));
+    throw tool::UsageError("unknown command " + Quoted(command));
 }
 
 // Runs the command; whatever goes wrong becomes a message and status 2.

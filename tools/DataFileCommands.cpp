@@ -28,7 +28,8 @@ int CheckOne(const std::string& name, std::ostream& out, std::ostream& err)
     try {
         const LoadedFile loaded = LoadDataFile(name);
         const auto problems = FindDataFileProblems(loaded.load, loaded.bytes);
-        out << name << ": " << Plural(static_cast<std::size_t>(std::max(loaded.questionCount, 0)), "question") << '\n';
+        out << name << ": "
+            << Counted(static_cast<std::size_t>(std::max(loaded.questionCount, 0)), "question", "questions") << '\n';
         PrintProblems(out, name, problems);
         return problems.empty() ? kToolDone : kToolProblems;
     } catch (const FileError& error) {

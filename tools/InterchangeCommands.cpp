@@ -99,8 +99,8 @@ int RunImport(const Args& args, std::ostream& err)
     }
     if (result.errors.empty())
         return kToolDone;
-    err << "quizdeck-bank: " << sourceName << ": " << Plural(result.bank.questions.size(), "question") << " imported, "
-        << result.skipped << " skipped\n";
+    err << "quizdeck-bank: " << sourceName << ": " << Counted(result.bank.questions.size(), "question", "questions")
+        << " imported, " << result.skipped << " skipped\n";
     return kToolProblems;
 }
 
@@ -117,8 +117,8 @@ int RunExport(const Args& args, std::ostream& out, std::ostream& err)
     PrintProblems(err, name, problems);
     PrintExportProblems(err, name, result.problems, QuestionLines(loaded.load), format);
     if (result.referencesDropped > 0)
-        err << "quizdeck-bank: Aiken has no place for references: " << Plural(result.referencesDropped, "reference")
-            << " left out\n";
+        err << "quizdeck-bank: Aiken has no place for references: "
+            << Counted(result.referencesDropped, "reference", "references") << " left out\n";
     return problems.empty() && result.problems.empty() ? kToolDone : kToolProblems;
 }
 

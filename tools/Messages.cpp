@@ -4,16 +4,6 @@
 
 namespace qd::tool {
 
-std::string Plural(std::size_t count, std::string_view noun)
-{
-    return std::to_string(count) + " " + std::string(noun) + (count == 1 ? "" : "s");
-}
-
-std::string Quoted(std::string_view text)
-{
-    return "\"" + std::string(text) + "\"";
-}
-
 void MessageCap::report(std::string_view where, const std::string& message)
 {
     const std::size_t count = ++counts_[message];

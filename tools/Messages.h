@@ -1,4 +1,4 @@
-// The bank tool's reports: texts in their plural, and a cap on messages of one kind.
+// The bank tool's reports: a cap on messages of one kind.
 #pragma once
 
 #include <cstddef>
@@ -8,12 +8,9 @@
 #include <string_view>
 #include <vector>
 
+#include "bank/Text.h"
+
 namespace qd::tool {
-
-// "1 question", "2 questions".
-std::string Plural(std::size_t count, std::string_view noun);
-
-std::string Quoted(std::string_view text);
 
 // The most messages of one kind that a report shows.
 inline constexpr std::size_t kMessagesOfOneKind = 100;
