@@ -129,6 +129,10 @@ Draft AikenDraft(AikenQuestion& question, const AikenLine& answer)
                       Counted(question.choices.size(), "choice", "choices") + "; a card holds exactly four"};
     Draft draft;
     draft.right = RightPlace(answer);
+    if (answer.value.size() > 1)
+        draft.notes.push_back(
+            {answer.number,
+             Quoted("ANSWER: " + Utf8Of(answer.value)) + ": only its first letter counts, the rest is ignored"});
     for (std::size_t i = 0; i < 4; ++i) {
         if (question.choices[i].value.empty())
             throw Reject {question.choices[i].number, "choice " + LetterName(U'A' + char32_t(i)) + " is empty"};
@@ -298,8 +302,9 @@ std::string AikenQuestionText(const QuestionRecord& question, std::size_t)
 ImportResult ImportAiken(std::string_view utf8)
 {
     AikenReader reader;
-    for (const DecodedLine& line : DecodeLines(utf8, LineBreaks::Any))
-        reader.take(ClassifyAikenLine(line));
+    LineReader lines(WithoutByteOrderMark(utf8), LineBreaks::Any);
+    for (TextLine line {}; lines.next(line);)
+        reader.take(ClassifyAikenLine(DecodeLine(line)));
     return reader.finish();
 }
 

@@ -50,7 +50,7 @@ struct DecodedLine {
     bool valid;  // the line's bytes are well-formed UTF-8
 };
 
-std::vector<DecodedLine> DecodeLines(std::string_view text, LineBreaks breaks);
+DecodedLine DecodeLine(const TextLine& line);
 
 SourceError InvalidUtf8(int line);
 
@@ -134,6 +134,7 @@ std::optional<FormatMark> FormatMarkAt(const Chars& text, std::size_t pos);
 struct Weight {
     std::size_t end;
     bool zero;  // "%0%": a wrong answer
+    bool negative;  // "%-33.3%": a penalty for a wrong answer
 };
 
 std::optional<Weight> WeightAt(const Chars& text);
