@@ -177,12 +177,26 @@ std::string_view WithoutByteOrderMark(std::string_view text)
     return text;
 }
 
+namespace {
+
+// Where the line at `pos` ends: its LF, or also its CR, or the text's end.
+std::size_t LineEndAt(std::string_view text, std::size_t pos, LineBreaks breaks)
+{
+    if (breaks == LineBreaks::Lf)
+        return std::min(text.find('\n', pos), text.size());
+    std::size_t end = pos;
+    while (end < text.size() && text[end] != '\n' && text[end] != '\r')
+        ++end;
+    return end;
+}
+
+}  // namespace
+
 bool LineReader::next(TextLine& line)
 {
     if (pos_ >= text_.size())
         return false;
-    const char* const ends = breaks_ == LineBreaks::Any ? "\r\n" : "\n";
-    const std::size_t end = std::min(text_.find_first_of(ends, pos_), text_.size());
+    const std::size_t end = LineEndAt(text_, pos_, breaks_);
     std::string_view text = text_.substr(pos_, end - pos_);
     LineEnd lineEnd = LineEnd::None;
     pos_ = end + 1;
