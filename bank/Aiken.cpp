@@ -59,14 +59,15 @@ struct AikenLine {
     AikenKind kind;
     int number;
     bool valid;
-    Chars whole;  // the line without blanks at its ends
+    char32_t letter;  // the first character
+    Chars whole;  // the line without blanks at its ends; only for text
     Chars value;  // the text of a choice, or what follows "ANSWER:"
 };
 
 AikenLine ClassifyAikenLine(const DecodedLine& line)
 {
     const std::u32string_view text = TrimmedBlanks(line.text);
-    AikenLine aiken {AikenKind::Text, line.number, line.valid, CharsOf(text, line.number), {}};
+    AikenLine aiken {AikenKind::Text, line.number, line.valid, text.empty() ? U'\0' : text.front(), {}, {}};
     if (text.empty()) {
         aiken.kind = AikenKind::Blank;
     } else if (IsOneCharacter(text)) {
@@ -80,6 +81,8 @@ AikenLine ClassifyAikenLine(const DecodedLine& line)
     } else if (IsMiswrittenAnswerLine(text)) {
         aiken.kind = AikenKind::MiswrittenAnswer;
     }
+    if (aiken.kind == AikenKind::Text || aiken.kind == AikenKind::MiswrittenAnswer)
+        aiken.whole = CharsOf(text, line.number);
     return aiken;
 }
 
@@ -118,7 +121,7 @@ Draft AikenDraft(AikenQuestion& question, const AikenLine& answer)
         throw Reject {question.firstLine,
                       "no choices before \"ANSWER:\"; only questions with four choices can be imported"};
     for (std::size_t i = 0; i < question.choices.size(); ++i) {
-        const char32_t letter = question.choices[i].whole.front().code;
+        const char32_t letter = question.choices[i].letter;
         const char32_t expected = U'A' + static_cast<char32_t>(i);
         if (letter != expected)
             throw Reject {question.choices[i].number,
