@@ -90,6 +90,10 @@ void AppendUnescaped(Chars& chars, const DecodedLine& line)
 Chars GiftChars(const std::vector<DecodedLine>& lines)
 {
     Chars chars;
+    std::size_t size = lines.size();
+    for (const DecodedLine& line : lines)
+        size += line.text.size();
+    chars.reserve(size);
     for (const DecodedLine& line : lines) {
         if (&line != &lines.front())
             chars.push_back({U'\n', line.number, false});

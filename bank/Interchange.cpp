@@ -13,26 +13,6 @@ namespace qd {
 
 namespace interchange {
 
-bool IsPlain(const Char& c, char32_t code)
-{
-    return c.code == code && !c.escaped;
-}
-
-bool IsBreak(const Char& c)
-{
-    return c.code == U'\n';
-}
-
-bool IsBlankChar(const Char& c)
-{
-    return IsBlank(c.code);
-}
-
-bool IsLayout(const Char& c)
-{
-    return IsBlank(c.code) || IsPlain(c, U'\n');
-}
-
 Chars Slice(const Chars& text, std::size_t from, std::size_t to)
 {
     to = std::min(to, text.size());
