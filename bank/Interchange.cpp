@@ -137,6 +137,10 @@ private:
     {
         if (IsControl(c.code))
             return fail(c.line, "control character " + CodePointName(c.code) + " cannot be imported");
+        if (c.code < 0x80) {
+            bytes += static_cast<char>(c.code);  // ASCII is the same in the code page
+            return;
+        }
         const auto byte = ToCodePage(QString::fromUcs4(&c.code, 1));
         if (!byte || byte->size() != 1)
             return fail(c.line,

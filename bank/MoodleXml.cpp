@@ -7,7 +7,6 @@
 #include <charconv>
 #include <utility>
 
-#include "bank/HtmlText.h"
 #include "bank/InterchangeParts.h"
 #include "bank/MoodleXmlParts.h"
 
@@ -133,47 +132,6 @@ std::string AnswerList(const std::vector<std::size_t>& numbers)
     return (numbers.size() == 1 ? "answer " : "answers ") + list;
 }
 
-// A text as the lines a reader sees, each character on its source line.
-struct SeenText {
-    std::vector<Chars> lines;
-    bool pictures = false;
-};
-
-SeenText Seen(const XmlText& text, TextFormat format, std::string_view what)
-{
-    if (text.textHasElements)
-        throw Reject {text.line,
-                      "the <text> of " + std::string(what) + " holds XML elements; HTML must be escaped or in CDATA"};
-    if (text.tooLong)
-        throw Reject {text.line, std::string(what) + " is longer than 16 MiB"};
-    const std::u32string whole = DecodeUtf8(text.text);
-    std::u32string_view view(whole);
-    int line = text.line;
-    while (!view.empty() && IsTrimmed(view.front())) {
-        line += view.front() == U'\n' ? 1 : 0;
-        view.remove_prefix(1);
-    }
-    while (!view.empty() && IsTrimmed(view.back()))
-        view.remove_suffix(1);
-    SeenText seen;
-    seen.pictures = text.files;
-    if (format == TextFormat::Html) {
-        const HtmlText html = HtmlLines(view);
-        for (const std::u32string& shown : html.lines)
-            seen.lines.push_back(CharsOf(shown, line));
-        seen.pictures = seen.pictures || html.images > 0;
-        return seen;
-    }
-    for (std::size_t pos = 0; pos <= view.size(); ++line) {
-        const std::size_t end = std::min(view.find(U'\n', pos), view.size());
-        const std::u32string_view piece = TrimmedBlanks(view.substr(pos, end - pos));
-        if (!piece.empty())
-            seen.lines.push_back(CharsOf(piece, line));
-        pos = end + 1;
-    }
-    return seen;
-}
-
 Chars Joined(const std::vector<Chars>& lines)
 {
     Chars joined;
@@ -190,7 +148,8 @@ class QuestionReader {
 public:
     explicit QuestionReader(const XmlQuestion& question) : question_(question) { }
 
-    Draft read()
+    // The checks that need no text, then the texts trimmed; throws Reject.
+    QuestionTexts& prepare()
     {
         if (question_.single && !IsTrue(*question_.single))
             reject(question_.line,
@@ -198,16 +157,29 @@ public:
                        + ") is not supported");
         checkAnswers();
         const std::string format = FormatName(question_.questionText, "html");
-        SeenText text = Seen(question_.questionText, FormatOf(format), "the question text");
-        draft_.questionLines = std::move(text.lines);
-        if (text.pictures || question_.oldImage)
+        std::vector<TextPart> parts = {
+            {&question_.questionText, FormatOf(format) == TextFormat::Html, "the question text"}};
+        for (std::size_t i = 0; i < 4; ++i)
+            parts.push_back({&question_.answers[i].text,
+                             FormatOf(FormatName(question_.answers[i].text, format)) == TextFormat::Html,
+                             "answer " + std::to_string(i + 1)});
+        parts.push_back({&question_.generalFeedback,
+                         FormatOf(FormatName(question_.generalFeedback, format)) == TextFormat::Html, "the reference"});
+        texts_ = TrimmedTexts(std::move(parts));
+        return texts_;
+    }
+
+    // The question from its texts as a reader sees them (SeeTexts); throws Reject.
+    Draft finish()
+    {
+        std::vector<SeenText>& seen = texts_.seen;
+        draft_.questionLines = std::move(seen[0].lines);
+        if (seen[0].pictures || question_.oldImage)
             pictures_.emplace_back("the question text");
         for (std::size_t i = 0; i < 4; ++i)
-            draft_.answers[i] = answer(i, format);
-        const SeenText reference =
-            Seen(question_.generalFeedback, FormatOf(FormatName(question_.generalFeedback, format)), "the reference");
-        draft_.reference = Joined(reference.lines);
-        if (reference.pictures)
+            draft_.answers[i] = answer(i, texts_.parts[i + 1], seen[i + 1]);
+        draft_.reference = Joined(seen[5].lines);
+        if (seen[5].pictures)
             pictures_.emplace_back("the reference");
         addNotes();
         return std::move(draft_);
@@ -246,13 +218,11 @@ private:
         draft_.right = right.front();
     }
 
-    Chars answer(std::size_t i, const std::string& questionFormat)
+    Chars answer(std::size_t i, const TextPart& part, const SeenText& seen)
     {
         const XmlAnswer& answer = question_.answers[i];
         const std::string number = std::to_string(i + 1);
-        const TextFormat format = FormatOf(FormatName(answer.text, questionFormat));
-        const SeenText seen = Seen(answer.text, format, "answer " + number);
-        if (format != TextFormat::Html && seen.lines.size() > 1)
+        if (!part.html && seen.lines.size() > 1)
             reject(seen.lines[1].front().line, "a line break inside answer " + number);
         if (seen.pictures)
             pictures_.push_back("answer " + number);
@@ -290,38 +260,79 @@ private:
     }
 
     const XmlQuestion& question_;
+    QuestionTexts texts_;
     Draft draft_;
     std::vector<std::size_t> penalties_;
     std::vector<std::size_t> feedback_;
     std::vector<std::string> pictures_;
 };
 
-Outcome ReadQuestion(const XmlQuestion& question)
-{
-    if (question.type != "multichoice")
-        return Rejected({question.line, TypeReason(question.type)});
-    try {
-        return Converted(QuestionReader(question).read(), question.line);
-    } catch (const Reject& reject) {
-        return Rejected(reject);
+// Questions read a few at a time, so that their HTML is read in one parse.
+class BatchReader {
+public:
+    explicit BatchReader(BankBuilder& builder) : builder_(builder) { batch_.reserve(kBatch); }
+
+    void take(XmlQuestion&& question)
+    {
+        batch_.push_back(std::move(question));
+        if (batch_.size() == kBatch)
+            flush();
     }
-}
+
+    void flush()
+    {
+        std::vector<Outcome> outcomes(batch_.size());
+        std::vector<std::optional<QuestionReader>> readers(batch_.size());
+        std::vector<QuestionTexts*> texts;
+        for (std::size_t i = 0; i < batch_.size(); ++i) {
+            if (batch_[i].type != "multichoice") {
+                outcomes[i] = Rejected({batch_[i].line, TypeReason(batch_[i].type)});
+                continue;
+            }
+            try {
+                texts.push_back(&readers[i].emplace(batch_[i]).prepare());
+            } catch (const Reject& reject) {
+                outcomes[i] = Rejected(reject);
+                readers[i].reset();
+            }
+        }
+        SeeTexts(texts);
+        for (std::size_t i = 0; i < batch_.size(); ++i) {
+            try {
+                if (readers[i])
+                    outcomes[i] = Converted(readers[i]->finish(), batch_[i].line);
+            } catch (const Reject& reject) {
+                outcomes[i] = Rejected(reject);
+            }
+            builder_.add(std::move(outcomes[i]), batch_[i].line);
+        }
+        batch_.clear();
+    }
+
+private:
+    static constexpr std::size_t kBatch = 32;
+
+    BankBuilder& builder_;
+    std::vector<XmlQuestion> batch_;
+};
 
 }  // namespace
 
 XmlImport ImportMoodleXml(std::string_view bytes)
 {
     BankBuilder builder;
+    BatchReader reader(builder);
     XmlSink sink;
     sink.question = [&](XmlQuestion&& question) {
         if (question.type != "category")
-            builder.add(ReadQuestion(question), question.line);
+            reader.take(std::move(question));
     };
     sink.wrongRoot = [&](int line, const std::string& root) {
         builder.error(line, "the root element is <" + root + ">, not <quiz>: this is not Moodle XML");
     };
     XmlImport imported;
     imported.fault = ReadMoodleXml(bytes, sink);
+    reader.flush();
     if (!imported.fault)
         imported.result = builder.finish();
     return imported;

@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "bank/InterchangeParts.h"
 #include "bank/MoodleXml.h"
 
 namespace qd::moodlexml {
@@ -59,5 +60,34 @@ struct XmlSink {
 // Parses `bytes` as a stream, handing over each <question> of <quiz> as it
 // ends. A fault ends the parse; what was handed over before it stands.
 std::optional<XmlFault> ReadMoodleXml(std::string_view bytes, const XmlSink& sink);
+
+// A text of a question to be read: in HTML, or cut at its line breaks.
+struct TextPart {
+    const XmlText* text;
+    bool html;
+    std::string what;  // "the question text", "answer 2" ... for messages
+};
+
+// A text as the lines a reader sees, each character on its source line.
+struct SeenText {
+    std::vector<interchange::Chars> lines;
+    bool pictures = false;  // <file> elements, or images in its HTML
+};
+
+// The texts of one question, trimmed as the platform trims them, and then
+// as the lines a reader sees.
+struct QuestionTexts {
+    std::vector<TextPart> parts;
+    std::vector<std::u32string> texts;  // trimmed
+    std::vector<int> lines;  // the line of each text's first character
+    std::vector<SeenText> seen;  // filled by SeeTexts
+};
+
+// Throws interchange::Reject for a text that holds elements or is longer than kMaxXmlTextBytes.
+QuestionTexts TrimmedTexts(std::vector<TextPart> parts);
+
+// Fills `seen` of each question; the HTML of them all is read in as few
+// parses as its markup allows (a parse costs most in starting up).
+void SeeTexts(const std::vector<QuestionTexts*>& questions);
 
 }  // namespace qd::moodlexml

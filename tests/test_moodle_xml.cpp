@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include "bank/HtmlText.h"
+#include "bank/InterchangeParts.h"
+#include "bank/Text.h"
 #include "tests/InterchangeSupport.h"
 
 namespace qd {
@@ -239,6 +242,46 @@ TEST(MoodleXmlImport, SkipsEveryOtherQuestionWithItsLineAndType)
               "58: character U+2192 \"\xE2\x86\x92\" is not in windows-1252\n");
     EXPECT_EQ(result.skipped, 18u);
     EXPECT_EQ(result.bank.questions.size(), 2u);
+}
+
+// HTML is read several texts and questions to a parse; markup that would
+// run from one text into the next must not change what any of them shows.
+TEST(MoodleXmlImport, ReadsEveryHtmlTextAsItAloneShows)
+{
+    const std::vector<std::string> html = {
+        "<p dir=\"ltr\">One</p><p>Two&nbsp;&amp; <b>three</b></p>",
+        "Open <script>var x = '</p>';",
+        "Open <!-- a comment",
+        "<title>Hidden",
+        "<table><tr><td>Cell",
+        "<b>Bold <i>italic",
+        "<a href=\"x",
+        "<ul><li>One<li>Two</ul>",
+        "Text<img src=\"@@PLUGINFILE@@/a.png\">",
+    };
+    std::string questions;
+    std::vector<std::vector<std::string>> expected;
+    for (int round = 0; round < 5; ++round) {
+        for (const std::string& text : html) {
+            questions += "<question type=\"multichoice\"><questiontext><text><![CDATA[Q " + text
+                + "]]></text></questiontext>" + Answers(1) + "</question>\n";
+            std::vector<std::string> lines;
+            for (const std::u32string& line : HtmlLines(DecodeUtf8("Q " + text)).lines)
+                lines.push_back(EncodeUtf8(line));
+            expected.push_back(lines);
+        }
+    }
+    questions += "<question type=\"multichoice\"><questiontext><text>A \xEE\x80\x80 mark</text></questiontext>"
+        + Answers(1) + "</question>\n";
+    const ImportResult result = Imported(Quiz(questions));
+    EXPECT_EQ(Describe(result.errors), "228: character U+E000 \"\xEE\x80\x80\" is not in windows-1252\n");
+    ASSERT_EQ(result.bank.questions.size(), expected.size());
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        std::vector<std::string> lines;
+        for (const std::string& line : QuestionLinesOf(result.bank.questions[i]))
+            lines.push_back(interchange::Utf8Text(line));
+        EXPECT_EQ(lines, expected[i]) << html[i % html.size()];
+    }
 }
 
 TEST(MoodleXmlImport, ADocumentThatIsNotAQuizHoldsNoQuestions)

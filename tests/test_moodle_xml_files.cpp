@@ -65,7 +65,9 @@ TEST(MoodleXmlExport, LeavesOutTextsNoXmlDocumentCanHold)
 {
     const StoredBank bank = Bank({
         Card({"bell \x07"}, {"a", "b", "c", "d"}, 1),
-        Card({"q"}, {"a", "b", "c", "d"}, 1, "form\x0C" "feed"),
+        Card({"q"}, {"a", "b", "c", "d"}, 1,
+             "form\x0C"
+             "feed"),
         Card({"q"}, {"a", "b", "c", "d"}, 1),
     });
     const ExportResult result = ExportMoodleXml(bank);
@@ -155,14 +157,16 @@ TEST(MoodleXmlHostile, BrokenDeepWrongEncodingAndHugeFilesAreRefused)
     EXPECT_EQ(FaultOf(" \n "), "1:1: the file is empty");
     EXPECT_EQ(FaultOf("<quiz>\n<question><name><text>caf\xE9</text></name></question></quiz>"),
               "2:28: not valid UTF-8; only UTF-8 files are read: save the file as UTF-8");
-    EXPECT_EQ(FaultOf("<?xml version=\"1.0\" encoding=\"windows-1252\"?><quiz/>"),
-              "1:31: the file declares the encoding \"windows-1252\"; only UTF-8 files are read: save the file as UTF-8");
+    EXPECT_EQ(
+        FaultOf("<?xml version=\"1.0\" encoding=\"windows-1252\"?><quiz/>"),
+        "1:31: the file declares the encoding \"windows-1252\"; only UTF-8 files are read: save the file as UTF-8");
     EXPECT_EQ(FaultOf(std::string("\xFF\xFE<\0q\0u\0i\0z\0/\0>\0", 16)),
               "1:1: the file is in UTF-16 or UTF-32; only UTF-8 files are read: save the file as UTF-8");
     std::string many = "<quiz>";
     for (std::size_t i = 0; i <= kMaxXmlQuestions; ++i)
         many += "<question/>";
-    EXPECT_EQ(FaultOf(many + "</quiz>"), "1:1441511: more than 131068 questions; a data file holds 32,767: split the file");
+    EXPECT_EQ(FaultOf(many + "</quiz>"),
+              "1:1441511: more than 131068 questions; a data file holds 32,767: split the file");
     EXPECT_EQ(FaultOf("\xEF\xBB\xBF<?xml version='1.0' encoding='UTF-8'?><quiz/>"), "no fault");
 }
 
@@ -174,10 +178,11 @@ using test::ToolRun;
 
 TEST_F(XmlToolTest, ImportsAnXmlFileReportsLikeGiftAndExportsAgain)
 {
-    write("bank.xml", "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<quiz>\n" + kQuestion  // 3
-                          + "<question type=\"truefalse\"/>\n"  // 4
-                          + "<question type=\"multichoice\"><shuffleanswers>true</shuffleanswers>"  // 5
-                          + kQuestionText + kAnswers + "</quiz>\n");
+    write("bank.xml",
+          "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<quiz>\n" + kQuestion  // 3
+              + "<question type=\"truefalse\"/>\n"  // 4
+              + "<question type=\"multichoice\"><shuffleanswers>true</shuffleanswers>"  // 5
+              + kQuestionText + kAnswers + "</quiz>\n");
     const ToolRun imported = run({"import", "bank.xml", "-o", "bank.drv"});
     EXPECT_EQ(imported.status, 1);
     EXPECT_EQ(imported.err,
@@ -202,8 +207,9 @@ TEST_F(XmlToolTest, AFileThatCannotBeReadEndsWith2AndWritesNothing)
     const std::vector<std::pair<std::string, std::string>> cases = {
         {"<quiz>\n<question>&ent;</question>\n</quiz>\n", "2:17: not well-formed XML: Entity 'ent' not defined"},
         {"<quiz>\n" + kQuestion, "3:1: the file ends inside <quiz> (line 1): is it cut short?"},
-        {"::Q:: Which? {=a ~b ~c ~d}\n", "1:1: not well-formed XML: Document is empty\n"
-                                          "quizdeck-bank: bad.xml looks like GIFT; try --format gift"},
+        {"::Q:: Which? {=a ~b ~c ~d}\n",
+         "1:1: not well-formed XML: Document is empty\n"
+         "quizdeck-bank: bad.xml looks like GIFT; try --format gift"},
     };
     for (const auto& [xml, message] : cases) {
         write("bad.xml", xml);
@@ -216,8 +222,9 @@ TEST_F(XmlToolTest, AFileThatCannotBeReadEndsWith2AndWritesNothing)
         EXPECT_EQ(read("old.drv"), "old contents");
     }
     write("bank.gift", "<?xml version=\"1.0\"?>\n<quiz>\n" + kQuestion + "</quiz>\n");
-    EXPECT_NE(run({"import", "bank.gift", "-o", "new.drv"}).err.find("looks like Moodle XML, not GIFT; try --format xml"),
-              std::string::npos);
+    EXPECT_NE(
+        run({"import", "bank.gift", "-o", "new.drv"}).err.find("looks like Moodle XML, not GIFT; try --format xml"),
+        std::string::npos);
 }
 
 // A source may be larger than a data file: what it holds beyond its
@@ -225,8 +232,9 @@ TEST_F(XmlToolTest, AFileThatCannotBeReadEndsWith2AndWritesNothing)
 TEST_F(XmlToolTest, TakesASourceLargerThanTheDataFileCap)
 {
     const std::string picture(std::size_t {65} * 1024 * 1024, 'A');
-    write("big.xml", "<quiz>\n<question type=\"multichoice\"><questiontext><text>Q</text><file>" + picture
-                         + "</file></questiontext>" + kAnswers + "</quiz>\n");
+    write("big.xml",
+          "<quiz>\n<question type=\"multichoice\"><questiontext><text>Q</text><file>" + picture
+              + "</file></questiontext>" + kAnswers + "</quiz>\n");
     const ToolRun result = run({"import", "big.xml", "-o", "big.drv"});
     EXPECT_EQ(result.status, 0) << result.err;
     EXPECT_EQ(result.err, "big.xml:2: note: pictures in the question text left out; a card shows text only\n");
