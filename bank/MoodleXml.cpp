@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
+#include <deque>
+#include <future>
 #include <utility>
 
 #include "bank/InterchangeParts.h"
@@ -267,7 +269,45 @@ private:
     std::vector<std::string> pictures_;
 };
 
-// Questions read a few at a time, so that their HTML is read in one parse.
+// A batch of questions read: each one's outcome, and the line it is reported on.
+struct ReadBatch {
+    std::vector<Outcome> outcomes;
+    std::vector<int> lines;
+};
+
+// Reads a batch of questions, their HTML in one parse where the markup allows.
+ReadBatch ReadQuestions(const std::vector<XmlQuestion>& batch)
+{
+    ReadBatch read {std::vector<Outcome>(batch.size()), {}};
+    std::vector<std::optional<QuestionReader>> readers(batch.size());
+    std::vector<QuestionTexts*> texts;
+    for (std::size_t i = 0; i < batch.size(); ++i) {
+        read.lines.push_back(batch[i].line);
+        if (batch[i].type != "multichoice") {
+            read.outcomes[i] = Rejected({batch[i].line, TypeReason(batch[i].type)});
+            continue;
+        }
+        try {
+            texts.push_back(&readers[i].emplace(batch[i]).prepare());
+        } catch (const Reject& reject) {
+            read.outcomes[i] = Rejected(reject);
+            readers[i].reset();
+        }
+    }
+    SeeTexts(texts);
+    for (std::size_t i = 0; i < batch.size(); ++i) {
+        try {
+            if (readers[i])
+                read.outcomes[i] = Converted(readers[i]->finish(), batch[i].line);
+        } catch (const Reject& reject) {
+            read.outcomes[i] = Rejected(reject);
+        }
+    }
+    return read;
+}
+
+// Questions read in batches on a second thread while the parser goes on,
+// and added to the bank in file order.
 class BatchReader {
 public:
     explicit BatchReader(BankBuilder& builder) : builder_(builder) { batch_.reserve(kBatch); }
@@ -276,44 +316,44 @@ public:
     {
         batch_.push_back(std::move(question));
         if (batch_.size() == kBatch)
-            flush();
+            send();
     }
 
-    void flush()
+    // Every question taken is in the bank.
+    void finish()
     {
-        std::vector<Outcome> outcomes(batch_.size());
-        std::vector<std::optional<QuestionReader>> readers(batch_.size());
-        std::vector<QuestionTexts*> texts;
-        for (std::size_t i = 0; i < batch_.size(); ++i) {
-            if (batch_[i].type != "multichoice") {
-                outcomes[i] = Rejected({batch_[i].line, TypeReason(batch_[i].type)});
-                continue;
-            }
-            try {
-                texts.push_back(&readers[i].emplace(batch_[i]).prepare());
-            } catch (const Reject& reject) {
-                outcomes[i] = Rejected(reject);
-                readers[i].reset();
-            }
-        }
-        SeeTexts(texts);
-        for (std::size_t i = 0; i < batch_.size(); ++i) {
-            try {
-                if (readers[i])
-                    outcomes[i] = Converted(readers[i]->finish(), batch_[i].line);
-            } catch (const Reject& reject) {
-                outcomes[i] = Rejected(reject);
-            }
-            builder_.add(std::move(outcomes[i]), batch_[i].line);
-        }
-        batch_.clear();
+        send();
+        while (!reading_.empty())
+            receive();
     }
 
 private:
-    static constexpr std::size_t kBatch = 32;
+    static constexpr std::size_t kBatch = 64;
+    static constexpr std::size_t kReading = 2;  // batches read at once, besides the parse
+
+    void send()
+    {
+        if (batch_.empty())
+            return;
+        reading_.push_back(
+            std::async(std::launch::async, [batch = std::move(batch_)] { return ReadQuestions(batch); }));
+        batch_ = {};
+        batch_.reserve(kBatch);
+        while (reading_.size() > kReading)
+            receive();
+    }
+
+    void receive()
+    {
+        ReadBatch read = reading_.front().get();
+        reading_.pop_front();
+        for (std::size_t i = 0; i < read.outcomes.size(); ++i)
+            builder_.add(std::move(read.outcomes[i]), read.lines[i]);
+    }
 
     BankBuilder& builder_;
     std::vector<XmlQuestion> batch_;
+    std::deque<std::future<ReadBatch>> reading_;
 };
 
 }  // namespace
@@ -332,7 +372,7 @@ XmlImport ImportMoodleXml(std::string_view bytes)
     };
     XmlImport imported;
     imported.fault = ReadMoodleXml(bytes, sink);
-    reader.flush();
+    reader.finish();
     if (!imported.fault)
         imported.result = builder.finish();
     return imported;

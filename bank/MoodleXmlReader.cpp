@@ -2,6 +2,7 @@
 // built, each <question> is collected alone and handed over when it ends.
 #include <algorithm>
 #include <cstring>
+#include <exception>
 #include <memory>
 #include <utility>
 
@@ -161,6 +162,8 @@ public:
         }
         if (!fault_)
             xmlParseChunk(context_, nullptr, 0, 1);
+        if (failure_)
+            std::rethrow_exception(failure_);
         if (!fault_ && !context_->wellFormed)
             fault_ = XmlFault {line(), column(), "not well-formed XML"};
         if (context_->myDoc)
@@ -183,59 +186,68 @@ private:
 
     static void onError(void* data, xmlErrorPtr error)
     {
-        Reader& reader = self(data);
-        if (!error || reader.fault_ || error->level == XML_ERR_WARNING || error->domain == XML_FROM_NAMESPACE)
-            return;
-        reader.fault_ = ParserFault(*error);
-        if (error->code == XML_ERR_DOCUMENT_END && !reader.frames_.empty()) {
-            const Frame& open = reader.frames_.back();
-            reader.fault_->message = "the file ends inside <" + std::string(NameOf(open.name)) + "> (line "
-                + std::to_string(open.line) + "): is it cut short?";
-        }
+        Guarded(data, [&](Reader& reader) {
+            if (!error || reader.fault_ || error->level == XML_ERR_WARNING || error->domain == XML_FROM_NAMESPACE)
+                return;
+            reader.fault_ = ParserFault(*error);
+            if (error->code == XML_ERR_DOCUMENT_END && !reader.frames_.empty()) {
+                const Frame& open = reader.frames_.back();
+                reader.fault_->message = "the file ends inside <" + std::string(NameOf(open.name)) + "> (line "
+                    + std::to_string(open.line) + "): is it cut short?";
+            }
+        });
     }
 
     static void onEntityDeclaration(void* data, const xmlChar* name, int, const xmlChar*, const xmlChar*, xmlChar*)
     {
-        self(data).stop("the file declares the entity " + Quoted(NameOf(name))
+        Guarded(data, [&](Reader& reader) {
+            reader.stop("the file declares the entity " + Quoted(NameOf(name))
                         + "; entity declarations are refused (they can load files or grow without bound)");
+        });
     }
 
     static void onReference(void* data, const xmlChar* name)
     {
-        self(data).stop("the entity &" + std::string(NameOf(name))
+        Guarded(data, [&](Reader& reader) {
+            reader.stop("the entity &" + std::string(NameOf(name))
                         + "; is not declared; an XML file knows only &amp; &lt; &gt; &quot; &apos;");
+        });
+    }
+
+    // Runs a callback's work; what it throws stops the parse, and is thrown
+    // again once the parser has returned: no exception crosses the parser.
+    template <typename Work>
+    static void Guarded(void* data, Work work)
+    {
+        Reader& reader = self(data);
+        if (reader.failure_)
+            return;
+        try {
+            work(reader);
+        } catch (...) {
+            reader.failure_ = std::current_exception();
+            xmlStopParser(reader.context_);
+        }
     }
 
     static void onStart(void* data, const xmlChar* localName, const xmlChar* prefix, const xmlChar*, int,
                         const xmlChar**, int attributeCount, int, const xmlChar** attributes)
     {
-        Reader& reader = self(data);
-        if (reader.frames_.size() >= static_cast<std::size_t>(kMaxXmlDepth))
-            return reader.stop("elements nested more than " + std::to_string(kMaxXmlDepth) + " deep");
-        const std::string name = WrittenName(localName, prefix);
-        Frame frame = reader.start(name, Attributes {attributes, attributeCount});
-        frame.name = localName;
-        frame.line = reader.line();
-        reader.frames_.push_back(frame);
+        Guarded(data, [&](Reader& reader) { reader.startElement(localName, prefix, {attributes, attributeCount}); });
     }
 
     static void onEnd(void* data, const xmlChar*, const xmlChar*, const xmlChar*)
     {
-        Reader& reader = self(data);
-        if (reader.frames_.empty())
-            return;
-        if (reader.frames_.back().role == Role::Question)
-            reader.endQuestion();
-        reader.frames_.pop_back();
+        Guarded(data, [](Reader& reader) { reader.end(); });
     }
 
     static void onText(void* data, const xmlChar* bytes, int length)
     {
-        Reader& reader = self(data);
-        if (reader.frames_.empty() || length <= 0)
-            return;
-        reader.text(reader.frames_.back(),
-                    std::string_view(reinterpret_cast<const char*>(bytes), static_cast<std::size_t>(length)));
+        Guarded(data, [&](Reader& reader) {
+            if (!reader.frames_.empty() && length > 0)
+                reader.text(reader.frames_.back(),
+                            std::string_view(reinterpret_cast<const char*>(bytes), static_cast<std::size_t>(length)));
+        });
     }
 
     // The attributes of a start tag: five pointers each, the value between the last two.
@@ -257,6 +269,25 @@ private:
             return std::nullopt;
         }
     };
+
+    void startElement(const xmlChar* localName, const xmlChar* prefix, const Attributes& attributes)
+    {
+        if (frames_.size() >= static_cast<std::size_t>(kMaxXmlDepth))
+            return stop("elements nested more than " + std::to_string(kMaxXmlDepth) + " deep");
+        Frame frame = start(WrittenName(localName, prefix), attributes);
+        frame.name = localName;
+        frame.line = line();
+        frames_.push_back(frame);
+    }
+
+    void end()
+    {
+        if (frames_.empty())
+            return;
+        if (frames_.back().role == Role::Question)
+            endQuestion();
+        frames_.pop_back();
+    }
 
     Frame start(const std::string& name, const Attributes& attributes)
     {
@@ -414,6 +445,7 @@ private:
     std::optional<std::string> imageData_;
     std::size_t questions_ = 0;
     std::optional<XmlFault> fault_;
+    std::exception_ptr failure_;  // thrown in a callback; no exception crosses the parser
 };
 
 }  // namespace
