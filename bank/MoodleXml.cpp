@@ -62,13 +62,20 @@ bool IsTrimmed(char32_t code)
     return code == U' ' || code == U'\t' || code == U'\n' || code == U'\r' || code == U'\v' || code == 0;
 }
 
-// The platform's reading of a "true"/"false" setting.
-bool IsTrue(std::string_view value)
+// A setting or an attribute without what PHP's trim() removes at its ends.
+std::string_view TrimmedSetting(std::string_view value)
 {
     while (!value.empty() && IsTrimmed(static_cast<unsigned char>(value.front())))
         value.remove_prefix(1);
     while (!value.empty() && IsTrimmed(static_cast<unsigned char>(value.back())))
         value.remove_suffix(1);
+    return value;
+}
+
+// The platform's reading of a "true"/"false" setting.
+bool IsTrue(std::string_view value)
+{
+    value = TrimmedSetting(value);
     return !value.empty() && value != "false" && value != "0";
 }
 
@@ -93,11 +100,7 @@ std::string FormatName(const XmlText& text, const std::string& otherwise)
 {
     if (!text.format)
         return otherwise;
-    std::u32string name = DecodeUtf8(*text.format);
-    while (!name.empty() && IsTrimmed(name.back()))
-        name.pop_back();
-    const std::size_t start = std::find_if_not(name.begin(), name.end(), IsTrimmed) - name.begin();
-    const std::string trimmed = EncodeUtf8(std::u32string_view(name).substr(start));
+    const std::string trimmed(TrimmedSetting(*text.format));
     const auto* known = std::find_if(kFormatNames.begin(), kFormatNames.end(),
                                      [&](const NamedFormat& format) { return format.name == trimmed; });
     return known != kFormatNames.end() ? trimmed : "html";
@@ -113,10 +116,7 @@ TextFormat FormatOf(const std::string& name)
 // A fraction as the platform reads it: a decimal number, blanks around it allowed.
 std::optional<double> FractionValue(std::string_view text)
 {
-    while (!text.empty() && IsTrimmed(static_cast<unsigned char>(text.front())))
-        text.remove_prefix(1);
-    while (!text.empty() && IsTrimmed(static_cast<unsigned char>(text.back())))
-        text.remove_suffix(1);
+    text = TrimmedSetting(text);
     if (!text.empty() && text.front() == '+')
         text.remove_prefix(1);
     double value = 0;

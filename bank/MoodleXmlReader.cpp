@@ -76,7 +76,7 @@ struct Frame {
 XmlFault ParserFault(const xmlError& error)
 {
     std::string message = error.message ? error.message : "not well-formed";
-    message = message.substr(0, message.find('\n'));
+    message.resize(std::min(message.size(), message.find('\n')));
     while (!message.empty() && IsXmlSpace(message.back()))
         message.pop_back();
     if (message.rfind("Input is not proper UTF-8", 0) == 0)
