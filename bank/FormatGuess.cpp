@@ -3,6 +3,7 @@
 #include <cctype>
 
 #include "bank/QuestionSource.h"
+#include "bank/Text.h"
 
 namespace qd {
 
@@ -50,10 +51,22 @@ bool HasGiftAnswerBlock(std::string_view text)
     return false;
 }
 
+// An XML declaration or a <quiz> element first, after any blanks.
+bool StartsLikeMoodleXml(std::string_view text)
+{
+    text = WithoutByteOrderMark(text);
+    while (!text.empty()
+           && (text.front() == ' ' || text.front() == '\t' || text.front() == '\r' || text.front() == '\n'))
+        text.remove_prefix(1);
+    return StartsWith(text, "<?xml") || StartsWith(text, "<quiz");
+}
+
 }  // namespace
 
 std::optional<InterchangeFormat> GuessInterchangeFormat(std::string_view utf8)
 {
+    if (StartsLikeMoodleXml(utf8))
+        return InterchangeFormat::Xml;
     bool aiken = false;
     bool gift = HasGiftAnswerBlock(utf8);
     for (const SourceLine& line : SplitSourceLines(utf8)) {

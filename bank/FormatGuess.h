@@ -9,6 +9,7 @@
 
 namespace qd {
 
+// Moodle XML when the text starts with an XML declaration or <quiz>; else
 // GIFT when the text has GIFT's marks (an answer block "{...}" with "=" or
 // "~" answers, a "::title::", a "$CATEGORY:") and no Aiken "ANSWER:" line;
 // Aiken for the reverse; nothing when it has both or neither.

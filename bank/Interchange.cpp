@@ -6,6 +6,7 @@
 
 #include "bank/Convert.h"
 #include "bank/InterchangeParts.h"
+#include "bank/MoodleXml.h"
 #include "shell/CodePage.h"
 #include "shell/Failure.h"
 
@@ -290,11 +291,15 @@ ExportResult Export(const StoredBank& bank, ProblemFinder findProblem, QuestionW
 
 ImportResult ImportQuestions(InterchangeFormat format, std::string_view utf8)
 {
+    if (format == InterchangeFormat::Xml)
+        return ImportXmlQuestions(utf8);
     return format == InterchangeFormat::Gift ? ImportGift(utf8) : ImportAiken(utf8);
 }
 
 ExportResult ExportQuestions(InterchangeFormat format, const StoredBank& bank)
 {
+    if (format == InterchangeFormat::Xml)
+        return ExportMoodleXml(bank);
     return format == InterchangeFormat::Gift ? ExportGift(bank) : ExportAiken(bank);
 }
 

@@ -35,7 +35,8 @@ namespace qd {
 // line cannot be empty, and the program shows the reference after OK.
 inline constexpr std::string_view kNoReferenceText = "No reference text was given for this question.";
 
-enum class InterchangeFormat { Gift, Aiken };
+// Moodle XML: bank/MoodleXml.h.
+enum class InterchangeFormat { Gift, Aiken, Xml };
 
 struct ImportResult {
     StoredBank bank;  // every question that could be imported, in source order

@@ -1,7 +1,7 @@
 #!/bin/sh
 # Builds the libFuzzer targets with clang, AddressSanitizer and
 # UndefinedBehaviorSanitizer, and runs each for the given number of seconds.
-# Usage: scripts/fuzz.sh SECONDS [target...]   (targets: fuzz_descramble fuzz_load fuzz_source ...)
+# Usage: scripts/fuzz.sh SECONDS [target...]   (targets: fuzz_descramble fuzz_load fuzz_moodle_xml fuzz_source ...)
 set -eu
 cd "$(dirname "$0")/.."
 seconds=${1:-60}

@@ -446,13 +446,13 @@ TEST_F(InterchangeToolTest, UsageMistakesExitWith2)
 {
     const std::vector<std::pair<QStringList, std::string>> cases = {
         {{"import", "a.dat", "-o", "a.drv"},
-         "import needs --format gift or --format aiken (\"a.dat\" ends in neither .gift, .aiken nor .txt)"},
-        {{"import", "--format", "moodle", "a.gift", "-o", "a.drv"}, "unknown format \"moodle\"; use gift or aiken"},
+         "import needs --format gift, aiken or xml (\"a.dat\" ends in none of .gift, .aiken, .txt and .xml)"},
+        {{"import", "--format", "moodle", "a.gift", "-o", "a.drv"}, "unknown format \"moodle\"; use gift, aiken or xml"},
         {{"import", "--format", "gift", "a.gift"}, "import needs -o FILE.drv"},
         {{"import", "--format", "gift", "-o", "a.drv"}, "import takes one source file"},
         {{"import", "--format", "gift", "--format", "aiken", "a.gift", "-o", "a.drv"}, "--format given twice"},
         {{"import", "--format"}, "--format needs a value"},
-        {{"export", "a.drv"}, "export needs --format gift or --format aiken"},
+        {{"export", "a.drv"}, "export needs --format gift, aiken or xml"},
         {{"export", "--format", "gift"}, "export takes one data file"},
         {{"export", "--format", "gift", "a.drv", "-o", "b.txt"}, "unknown option \"-o\" for export"},
         {{"unpack", "--format", "gift", "a.drv"}, "unknown option \"--format\" for unpack"},
@@ -465,8 +465,8 @@ TEST_F(InterchangeToolTest, UsageMistakesExitWith2)
         EXPECT_NE(result.err.find("\nusage: quizdeck-bank"), std::string::npos) << result.err;
     }
     const ToolRun help = run({"--help"});
-    EXPECT_NE(help.out.find("quizdeck-bank import --format gift|aiken SOURCE -o FILE.drv"), std::string::npos);
-    EXPECT_NE(help.out.find("quizdeck-bank export --format gift|aiken FILE.drv"), std::string::npos);
+    EXPECT_NE(help.out.find("quizdeck-bank import --format gift|aiken|xml SOURCE -o FILE.drv"), std::string::npos);
+    EXPECT_NE(help.out.find("quizdeck-bank export --format gift|aiken|xml FILE.drv"), std::string::npos);
 }
 
 TEST_F(ExportToolTest, WritesGiftAndAikenToStandardOutput)

@@ -21,12 +21,13 @@ inline constexpr int kToolUsage = 2;  // a usage error, or a file that cannot be
 //   pack SOURCE -o FILE.drv     source form -> data file
 //   unpack FILE.drv             data file -> source form on `out`
 //   check FILE.drv...           loads each file as the program does; one line per problem
-//   import [--format gift|aiken] SOURCE -o FILE.drv
-//                               GIFT or Aiken questions -> data file; what does not
-//                               fit a card is reported and skipped; without --format
-//                               the format follows SOURCE's ending (.gift, .aiken, .txt)
-//   export --format gift|aiken FILE.drv
-//                               data file -> GIFT or Aiken on `out`
+//   import [--format gift|aiken|xml] SOURCE -o FILE.drv
+//                               GIFT, Aiken or Moodle XML questions -> data file; what
+//                               does not fit a card is reported and skipped; without
+//                               --format the format follows SOURCE's ending (.gift,
+//                               .aiken, .txt, .xml)
+//   export --format gift|aiken|xml FILE.drv
+//                               data file -> GIFT, Aiken or Moodle XML on `out`
 //
 //   --help, --version           the usage text, the program's version on `out`
 //

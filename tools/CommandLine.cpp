@@ -128,6 +128,8 @@ std::optional<InterchangeFormat> FormatOfFileName(const std::string& fileName)
         return InterchangeFormat::Gift;
     if (EndsWith(name, ".aiken") || EndsWith(name, ".txt"))
         return InterchangeFormat::Aiken;
+    if (EndsWith(name, ".xml"))
+        return InterchangeFormat::Xml;
     return std::nullopt;
 }
 
@@ -167,15 +169,17 @@ InterchangeFormat FormatOf(const Options& options, const std::string& command, c
         if (const auto format = FormatOfFileName(fileName))
             return *format;
         throw UsageError(
-            command + " needs --format gift or --format aiken"
-            + (fileName.empty() ? "" : " (" + Quoted(fileName) + " ends in neither .gift, .aiken nor .txt)"));
+            command + " needs --format gift, aiken or xml"
+            + (fileName.empty() ? "" : " (" + Quoted(fileName) + " ends in none of .gift, .aiken, .txt and .xml)"));
     }
     const std::string name = Lowered(*options.format);
     if (name == "gift")
         return InterchangeFormat::Gift;
     if (name == "aiken")
         return InterchangeFormat::Aiken;
-    throw UsageError("unknown format " + Quoted(*options.format) + "; use gift or aiken");
+    if (name == "xml")
+        return InterchangeFormat::Xml;
+    throw UsageError("unknown format " + Quoted(*options.format) + "; use gift, aiken or xml");
 }
 
 }  // namespace qd::tool

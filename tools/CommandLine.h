@@ -61,7 +61,7 @@ void ExpectOperands(const Options& options, std::size_t count, const std::string
 std::string KeyOf(const Options& options);
 
 // The format --format names, in any letter case; without --format, the one
-// that `fileName` ends in (".gift"; ".aiken" or ".txt"), if any.
+// that `fileName` ends in (".gift"; ".aiken" or ".txt"; ".xml"), if any.
 InterchangeFormat FormatOf(const Options& options, const std::string& command, const std::string& fileName = {});
 
 }  // namespace qd::tool

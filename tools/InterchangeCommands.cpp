@@ -1,12 +1,14 @@
-// import and export: GIFT and Aiken questions in and out of data files.
+// import and export: GIFT, Aiken and Moodle XML questions in and out of data files.
 #include <algorithm>
 #include <cstdint>
 #include <optional>
 #include <ostream>
+#include <utility>
 
 #include "bank/FormatGuess.h"
 #include "bank/Interchange.h"
 #include "bank/LoadRecorder.h"
+#include "bank/MoodleXml.h"
 #include "bank/QuestionSource.h"
 #include "shell/Failure.h"
 #include "tools/BankTool.h"
@@ -21,11 +23,15 @@ namespace {
 
 std::string FormatName(InterchangeFormat format)
 {
+    if (format == InterchangeFormat::Xml)
+        return "Moodle XML";
     return format == InterchangeFormat::Gift ? "GIFT" : "Aiken";
 }
 
 std::string FormatOption(InterchangeFormat format)
 {
+    if (format == InterchangeFormat::Xml)
+        return "xml";
     return format == InterchangeFormat::Gift ? "gift" : "aiken";
 }
 
@@ -102,6 +108,23 @@ void PrintExportProblems(std::ostream& err, const std::string& name, const std::
     messages.finish();
 }
 
+// The source's questions; a Moodle XML file that cannot be read at all is a
+// FileError naming its line and column.
+ImportResult ImportSource(InterchangeFormat format, const std::string& name, std::string_view text)
+{
+    if (format != InterchangeFormat::Xml)
+        return ImportQuestions(format, text);
+    XmlImport imported = ImportMoodleXml(text);
+    if (!imported.fault)
+        return std::move(imported.result);
+    const auto other = OtherFormat(format, text);
+    throw FileError(name + ':' + std::to_string(imported.fault->line) + ':' + std::to_string(imported.fault->column)
+                    + ": " + imported.fault->message
+                    + (other ? "\nquizdeck-bank: " + name + " looks like " + FormatName(*other) + "; try --format "
+                               + FormatOption(*other)
+                             : ""));
+}
+
 }  // namespace
 
 int RunImport(const Args& args, std::ostream& err)
@@ -113,8 +136,9 @@ int RunImport(const Args& args, std::ostream& err)
     if (!options.output)
         throw UsageError("import needs -o FILE.drv");
     RefuseSameFile(sourceName, *options.output);
-    const std::string text = ReadFileBytes(sourceName);
-    const ImportResult result = ImportQuestions(format, text);
+    const std::string text =
+        ReadFileBytes(sourceName, format == InterchangeFormat::Xml ? kMaxXmlSourceBytes : kMaxFileBytes);
+    const ImportResult result = ImportSource(format, sourceName, text);
     const auto other =
         result.errors.empty() && !result.bank.questions.empty() ? std::nullopt : OtherFormat(format, text);
     if (other)

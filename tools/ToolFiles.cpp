@@ -8,11 +8,10 @@
 
 namespace qd::tool {
 
-// The bytes of a regular, readable file of at most kMaxFileBytes.
-std::string ReadFileBytes(const std::string& name)
+std::string ReadFileBytes(const std::string& name, std::size_t maxBytes)
 {
     try {
-        return ReadRegularFile(name);
+        return ReadRegularFile(name, maxBytes);
     } catch (const Failure& failure) {
         if (failure.number() == failure::kFileNotFound)
             throw FileError(name + ": no such file");

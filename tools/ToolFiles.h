@@ -2,14 +2,16 @@
 // file as the program does.
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 #include "bank/LoadRecorder.h"
+#include "shell/platform/Files.h"
 
 namespace qd::tool {
 
-// The bytes of a regular, readable file of at most kMaxFileBytes; FileError otherwise.
-std::string ReadFileBytes(const std::string& name);
+// The bytes of a regular, readable file of at most `maxBytes`; FileError otherwise.
+std::string ReadFileBytes(const std::string& name, std::size_t maxBytes = kMaxFileBytes);
 
 // Writes a data file whole or, on any failure, leaves whatever was there;
 // FileError then. A data file the program would not read (over
