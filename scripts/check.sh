@@ -29,7 +29,12 @@ fi
 echo "== clang-tidy"
 cpp=$(git ls-files '*.cpp' | grep -v '^fuzz/' | grep -v '^bench/')
 # shellcheck disable=SC2086
-run-clang-tidy -quiet -p "$build" -j "$(nproc)" $cpp >"$build/clang-tidy.log" 2>&1 || failed=1
+# clang-tidy reads each file without the tests' precompiled headers, which are
+# GCC's and which clang cannot load: every file must include what it uses.
+mkdir -p "$build/tidy"
+sed -e 's| -Winvalid-pch||g' -e 's| -include [^ "]*/cmake_pch\.hxx||g' \
+    "$build/compile_commands.json" >"$build/tidy/compile_commands.json"
+run-clang-tidy -quiet -p "$build/tidy" -j "$(nproc)" $cpp >"$build/clang-tidy.log" 2>&1 || failed=1
 grep -E 'warning:|error:' "$build/clang-tidy.log" | sort -u || true
 
 echo "== cppcheck"

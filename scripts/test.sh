@@ -1,7 +1,7 @@
 #!/bin/sh
 # Builds Quizdeck and runs the whole test suite headless, then the same suite
 # built with AddressSanitizer and UndefinedBehaviorSanitizer, the static
-# checks and the package check.
+# checks and the package check of the program the tests ran.
 set -eu
 cd "$(dirname "$0")/.."
 top=$(pwd)
@@ -29,4 +29,4 @@ echo "== Static checks"
 BUILD_DIR="$build" scripts/check.sh
 
 echo "== Package"
-scripts/package-check.sh
+scripts/package-check.sh "$build"

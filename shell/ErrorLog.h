@@ -20,14 +20,14 @@ void LogError(std::int16_t number, std::string_view code) noexcept;
 std::string FormatLogLine(const QDateTime& when, std::int16_t number, std::string_view code);
 
 // Where entries go. The real writer rewrites the log file; the bank tool
-// collects entries instead of writing beside the files it checks.
+// discards them, as it reports every problem on its standard error.
 class ErrorLogWriter {
 public:
     virtual ~ErrorLogWriter() = default;
     virtual void write(std::int16_t number, std::string_view code) = 0;
 };
 
-// Keeps nothing: for the fuzzers and benchmarks, which fail on purpose.
+// Keeps nothing: for the bank tool, and the fuzzers and benchmarks, which fail on purpose.
 class DiscardingErrorLog final : public ErrorLogWriter {
 public:
     void write(std::int16_t, std::string_view) override { }

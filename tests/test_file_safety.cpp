@@ -229,7 +229,9 @@ ToolRun RunToolWithFileSizeLimit(const QStringList& args, const QString& folder,
     process.setChildProcessModifier([limit] {
         const rlimit fileSize {limit, limit};
         ::setrlimit(RLIMIT_FSIZE, &fileSize);
-        std::signal(SIGXFSZ, SIG_IGN);  // a write past the limit then fails with EFBIG
+        // Not ignored: the tool itself makes a write past the limit fail with
+        // EFBIG rather than end it with SIGXFSZ.
+        std::signal(SIGXFSZ, SIG_DFL);
     });
     process.start(QStringLiteral(QUIZDECK_BANK_TOOL), args);
     process.closeWriteChannel();

@@ -1,5 +1,6 @@
 #include "tools/BankTool.h"
 
+#include <cerrno>
 #include <istream>
 #include <new>
 #include <ostream>
@@ -77,7 +78,8 @@ int RunCommand(const Args& args, std::istream& in, std::ostream& out, std::ostre
 }
 
 // Runs the command; whatever goes wrong becomes a message and status 2.
-int RunCaught(const Args& args, std::istream& in, std::ostream& out, std::ostream& err)
+// `outputReported` tells whether the message said that standard output failed.
+int RunCaught(const Args& args, std::istream& in, std::ostream& out, std::ostream& err, bool& outputReported)
 {
     try {
         return RunCommand(args, in, out, err);
@@ -89,6 +91,9 @@ int RunCaught(const Args& args, std::istream& in, std::ostream& out, std::ostrea
         return kToolDone;
     } catch (const tool::UsageError& error) {
         err << "quizdeck-bank: " << error.what() << '\n' << kUsage;
+    } catch (const tool::OutputError& error) {
+        err << "quizdeck-bank: " << error.what() << '\n';
+        outputReported = true;
     } catch (const tool::FileError& error) {
         err << "quizdeck-bank: " << error.what() << '\n';
     } catch (const std::bad_alloc&) {
@@ -107,9 +112,11 @@ int RunCaught(const Args& args, std::istream& in, std::ostream& out, std::ostrea
 
 int RunBankTool(const std::vector<std::string>& args, std::istream& in, std::ostream& out, std::ostream& err)
 {
-    int status = RunCaught(args, in, out, err);
-    if (!out.flush()) {
-        err << "quizdeck-bank: cannot write standard output\n";
+    bool outputReported = false;
+    int status = RunCaught(args, in, out, err, outputReported);
+    errno = 0;
+    if (!outputReported && !out.flush()) {
+        err << "quizdeck-bank: " << tool::OutputErrorText() << '\n';
         status = kToolUsage;
     }
     err.flush();

@@ -23,6 +23,13 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// Standard output that cannot be written: the command ends at once, and the
+// message says so.
+class OutputError : public FileError {
+public:
+    using FileError::FileError;
+};
+
 // --help or -h, wherever an option may stand.
 struct HelpRequest { };
 // --version, wherever an option may stand.

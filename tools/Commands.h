@@ -16,6 +16,10 @@ using Args = std::vector<std::string>;
 // The longest line scramble and descramble take: no data file is longer.
 inline constexpr std::size_t kMaxFilterLine = std::size_t {64} * 1024 * 1024;
 
+// "cannot write standard output" and the system's reason, if there is one:
+// call it right after the write that failed.
+std::string OutputErrorText();
+
 // Each problem as NAME:LINE: problem, at most kMessagesOfOneKind of one kind.
 void PrintProblems(std::ostream& stream, const std::string& name, const std::vector<DataFileProblem>& problems);
 

@@ -1,5 +1,6 @@
 // scramble and descramble: line filters that hold one line at a time.
 #include <array>
+#include <cerrno>
 #include <cstring>
 #include <functional>
 #include <istream>
@@ -92,11 +93,16 @@ int RunFilter(const Args& args, const LineConverter& convert, std::string_view l
     try {
         while (reader.next(line)) {
             try {
+                errno = 0;
                 out << convert(key, line) << lineEnd;
             } catch (const Failure& failure) {
                 messages.report("line " + std::to_string(reader.number()) + ": ", failure.detail());
                 status = kToolProblems;
             }
+            // An output that cannot be written ends the filter now, not at
+            // the end of an input that may never end.
+            if (!out)
+                throw OutputError(OutputErrorText());
         }
     } catch (const FileError&) {
         messages.finish();
@@ -107,6 +113,15 @@ int RunFilter(const Args& args, const LineConverter& convert, std::string_view l
 }
 
 }  // namespace
+
+std::string OutputErrorText()
+{
+    const int error = errno;
+    std::string text = "cannot write standard output";
+    if (error != 0)
+        text += std::string(": ") + std::strerror(error);
+    return text;
+}
 
 int RunScramble(const Args& args, std::istream& in, std::ostream& out, std::ostream& err)
 {

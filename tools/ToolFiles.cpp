@@ -20,9 +20,13 @@ std::string ReadFileBytes(const std::string& name)
     }
 }
 
-// Writes the whole file or, on any failure, leaves whatever was there.
+// Writes the whole data file or, on any failure, leaves whatever was there.
 void WriteFileWhole(const std::string& name, const std::string& bytes)
 {
+    // The program and check refuse a larger file as a whole.
+    if (bytes.size() > kMaxFileBytes)
+        throw FileError(name + ": would be larger than " + std::to_string(kMaxFileBytes / 1024 / 1024)
+                        + " MiB, which the program does not read; it is not written");
     try {
         WriteFileAtomically(name, bytes);
     } catch (const Failure& failure) {

@@ -11,7 +11,9 @@ namespace qd::tool {
 // The bytes of a regular, readable file of at most kMaxFileBytes; FileError otherwise.
 std::string ReadFileBytes(const std::string& name);
 
-// Writes the whole file or, on any failure, leaves whatever was there; FileError then.
+// Writes a data file whole or, on any failure, leaves whatever was there;
+// FileError then. A data file the program would not read (over
+// kMaxFileBytes) is refused before anything is written.
 void WriteFileWhole(const std::string& name, const std::string& bytes);
 
 // FileError when `output` is the same file as `source`, under any name.

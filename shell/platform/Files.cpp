@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <fstream>
 #include <optional>
 #include <system_error>
 
@@ -12,6 +11,7 @@
 #include <unistd.h>
 
 #include "shell/Failure.h"
+#include "shell/platform/TemporaryFile.h"
 
 namespace qd {
 
@@ -64,18 +64,6 @@ std::string SizeText(std::size_t bytes)
 // ---------------------------------------------------------------------------
 // Writing
 
-// The permissions a new file gets: 0666 less the process's umask.
-mode_t NewFileMode()
-{
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line)) {
-        if (line.rfind("Umask:", 0) == 0)
-            return static_cast<mode_t>(0666 & ~std::stoul(line.substr(6), nullptr, 8));
-    }
-    return 0644;
-}
-
 // The file a write replaces and what is there now.
 struct Target {
     std::filesystem::path file;
@@ -113,48 +101,6 @@ Target FindTarget(const std::filesystem::path& path, bool followLinks)
     return target;
 }
 
-// A new file beside the target, removed again unless it replaced the target.
-class TemporaryFile {
-public:
-    explicit TemporaryFile(const std::filesystem::path& target)
-    {
-        const auto folder = target.has_parent_path() ? target.parent_path() : std::filesystem::path(".");
-        std::string name = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
-        fd_ = ::mkostemp(name.data(), O_CLOEXEC);
-        if (fd_ < 0)
-            RaiseSystem(failure::kPathFileAccessError, "cannot be written", errno);
-        path_ = name;
-    }
-    ~TemporaryFile()
-    {
-        if (fd_ >= 0)
-            ::close(fd_);
-        if (!path_.empty())
-            ::unlink(path_.c_str());
-    }
-    TemporaryFile(const TemporaryFile&) = delete;
-    TemporaryFile& operator=(const TemporaryFile&) = delete;
-
-    int fd() const { return fd_; }
-    void close()
-    {
-        const int fd = fd_;
-        fd_ = -1;
-        if (::close(fd) != 0)
-            RaiseSystem(failure::kDeviceIOError, "cannot be written", errno);
-    }
-    void renameOver(const std::filesystem::path& target)
-    {
-        if (::rename(path_.c_str(), target.c_str()) != 0)
-            RaiseSystem(failure::kPathFileAccessError, "cannot be written", errno);
-        path_.clear();
-    }
-
-private:
-    int fd_ = -1;
-    std::string path_;
-};
-
 void WriteAll(int fd, std::string_view bytes)
 {
     while (!bytes.empty()) {
@@ -167,16 +113,6 @@ void WriteAll(int fd, std::string_view bytes)
             RaiseSystem(failure::kDeviceIOError, "cannot be written", ENOSPC);
         bytes.remove_prefix(static_cast<std::size_t>(written));
     }
-}
-
-// The new file keeps the old one's permissions and, where we may, its owner.
-void TakeOverPermissions(int fd, const std::optional<struct stat>& existing)
-{
-    const mode_t mode = existing ? existing->st_mode & 07777 : NewFileMode();
-    if (::fchmod(fd, mode) != 0)
-        RaiseSystem(failure::kPathFileAccessError, "cannot be written", errno);
-    if (existing && ::geteuid() == 0 && ::fchown(fd, existing->st_uid, existing->st_gid) != 0)
-        RaiseSystem(failure::kPathFileAccessError, "cannot be written", errno);
 }
 
 // Makes the rename itself last; file systems that cannot do it are left be.
@@ -255,7 +191,7 @@ void WriteFileAtomically(const std::filesystem::path& path, std::string_view byt
 {
     const Target target = FindTarget(path, options.followLinks);
     TemporaryFile temporary(target.file);
-    TakeOverPermissions(temporary.fd(), target.existing);
+    temporary.takeOver(target.file, target.existing);
     WriteAll(temporary.fd(), bytes);
     if (options.sync && ::fsync(temporary.fd()) != 0)
         RaiseSystem(failure::kDeviceIOError, "cannot be written", errno);

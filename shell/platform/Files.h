@@ -44,7 +44,12 @@ struct WriteOptions {
 // cannot be written) with the system's reason in words. An existing target
 // that is not a regular file (a folder, a FIFO, a device) is refused, and so
 // is a link to nothing, and a file we may not write. The target keeps its
-// permissions; a new file gets the usual ones (0666 less the umask).
+// permissions, its access control list and other extended attributes, and
+// its owner and group where we may set them (a group it cannot keep gets no
+// more than everyone else); a new file gets the usual permissions (0666 less
+// the umask). The temporary file (shell/platform/TemporaryFile.h) is named
+// after the target and always fits the folder; a process that calls
+// HandleWriteSignals() leaves none behind when a signal ends it.
 void WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes, const WriteOptions& options = {});
 
 // Whether both paths name one file (same device and inode, links followed).
