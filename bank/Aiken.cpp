@@ -59,14 +59,15 @@ struct AikenLine {
     AikenKind kind;
     int number;
     bool valid;
-    Chars whole;  // the line without blanks at its ends
+    char32_t letter;  // the first character
+    Chars whole;  // the line without blanks at its ends; only for text
     Chars value;  // the text of a choice, or what follows "ANSWER:"
 };
 
 AikenLine ClassifyAikenLine(const DecodedLine& line)
 {
     const std::u32string_view text = TrimmedBlanks(line.text);
-    AikenLine aiken {AikenKind::Text, line.number, line.valid, CharsOf(text, line.number), {}};
+    AikenLine aiken {AikenKind::Text, line.number, line.valid, text.empty() ? U'\0' : text.front(), {}, {}};
     if (text.empty()) {
         aiken.kind = AikenKind::Blank;
     } else if (IsOneCharacter(text)) {
@@ -80,6 +81,8 @@ AikenLine ClassifyAikenLine(const DecodedLine& line)
     } else if (IsMiswrittenAnswerLine(text)) {
         aiken.kind = AikenKind::MiswrittenAnswer;
     }
+    if (aiken.kind == AikenKind::Text || aiken.kind == AikenKind::MiswrittenAnswer)
+        aiken.whole = CharsOf(text, line.number);
     return aiken;
 }
 
@@ -118,7 +121,7 @@ Draft AikenDraft(AikenQuestion& question, const AikenLine& answer)
         throw Reject {question.firstLine,
                       "no choices before \"ANSWER:\"; only questions with four choices can be imported"};
     for (std::size_t i = 0; i < question.choices.size(); ++i) {
-        const char32_t letter = question.choices[i].whole.front().code;
+        const char32_t letter = question.choices[i].letter;
         const char32_t expected = U'A' + static_cast<char32_t>(i);
         if (letter != expected)
             throw Reject {question.choices[i].number,
@@ -129,6 +132,10 @@ Draft AikenDraft(AikenQuestion& question, const AikenLine& answer)
                       Counted(question.choices.size(), "choice", "choices") + "; a card holds exactly four"};
     Draft draft;
     draft.right = RightPlace(answer);
+    if (answer.value.size() > 1)
+        draft.notes.push_back(
+            {answer.number,
+             Quoted("ANSWER: " + Utf8Of(answer.value)) + ": only its first letter counts, the rest is ignored"});
     for (std::size_t i = 0; i < 4; ++i) {
         if (question.choices[i].value.empty())
             throw Reject {question.choices[i].number, "choice " + LetterName(U'A' + char32_t(i)) + " is empty"};
@@ -298,8 +305,9 @@ std::string AikenQuestionText(const QuestionRecord& question, std::size_t)
 ImportResult ImportAiken(std::string_view utf8)
 {
     AikenReader reader;
-    for (const DecodedLine& line : DecodeLines(utf8, LineBreaks::Any))
-        reader.take(ClassifyAikenLine(line));
+    LineReader lines(WithoutByteOrderMark(utf8), LineBreaks::Any);
+    for (TextLine line {}; lines.next(line);)
+        reader.take(ClassifyAikenLine(DecodeLine(line)));
     return reader.finish();
 }
 

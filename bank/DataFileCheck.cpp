@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <map>
 #include <optional>
 #include <set>
 #include <utility>
@@ -91,12 +90,23 @@ private:
             add(1, std::string(kNoQuestionsProblem));
     }
 
+    // The text the program took from a line, if it read it.
+    const std::string* plainText(int number) const
+    {
+        const auto& lines = load_.lines();
+        const auto found = std::lower_bound(lines.begin(), lines.end(), number,
+                                            [](const ReadLine& line, int n) { return line.line < n; });
+        return found != lines.end() && found->line == number ? &found->plain : nullptr;
+    }
+
     void readLine(const ReadLine& line)
     {
-        plainTexts_[line.line] = line.plain;
+        // A line the scrambler writes from the text the program took holds
+        // that text: only other lines need descrambling on their own.
+        const bool canonical = !line.plain.empty() && ScrambleText(kQuestionKey, line.plain) == line.raw;
         std::string plain;
         try {
-            plain = DescrambleText(kQuestionKey, line.raw);
+            plain = canonical ? line.plain : DescrambleText(kQuestionKey, line.raw);
         } catch (const Failure& failure) {
             add(line.line, "cannot descramble the " + RoleName(line.role) + " line: " + failure.detail());
             undescramblable_.insert(line.line);
@@ -104,7 +114,7 @@ private:
         }
         if (plain.empty())
             emptyText(line);
-        else if (ScrambleText(kQuestionKey, plain) != line.raw)
+        else if (!canonical && ScrambleText(kQuestionKey, plain) != line.raw)
             add(line.line,
                 "the " + RoleName(line.role) + " line " + Quoted(EscapeValue(plain))
                     + " is not scrambled as the scrambler writes it; pack would write it differently");
@@ -151,7 +161,9 @@ private:
         if (f.role == LineRole::NumLines && f.number == failure::kOverflow && stop_ == f.line)
             add(f.line, "more than 32767 questions: the program reads no further");
         else if (f.role == LineRole::NumLines && number && undescramblable_.count(f.line) == 0)
-            add(f.line, "NumLines " + Quoted(EscapeValue(plainTexts_[f.line])) + " is not a number from 0 to 255");
+            add(f.line,
+                "NumLines " + Quoted(EscapeValue(plainText(f.line) ? *plainText(f.line) : std::string()))
+                    + " is not a number from 0 to 255");
         else if (f.role != LineRole::NumLines || !number)
             add(f.line, "failure " + std::to_string(f.number) + " while reading the " + RoleName(f.role) + " line");
     }
@@ -195,7 +207,6 @@ private:
     bool endLineStop_ = false;
     std::vector<DataFileProblem> problems_;
     std::set<int> undescramblable_;
-    std::map<int, std::string> plainTexts_;
 };
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "bank/Descrambler.h"
 
+#include <algorithm>
 #include <array>
 
 #include "shell/Failure.h"
@@ -81,14 +82,16 @@ private:
     std::size_t position_ = 0;
 };
 
-void AppendEscaped(std::string& line, char c)
+// Writes `c` at `out`, escaped if it must be; returns the place after it.
+char* PutEscaped(char* out, char c)
 {
     if (MustEscape(c)) {
-        line += kEscape;
-        line += static_cast<char>(Code(c) + 1);
+        *out++ = kEscape;
+        *out++ = static_cast<char>(Code(c) + 1);
     } else {
-        line += c;
+        *out++ = c;
     }
+    return out;
 }
 
 }  // namespace
@@ -107,15 +110,16 @@ std::string ScrambleText(std::string_view key, std::string_view plain)
     CheckInputs(key, plain);
     ExpandedKey expanded(key);
     const std::string header(expanded.header());
-    std::string line;
-    line.reserve(kStartMarker.size() + 2 * (kHeaderLength + plain.size()) + kEndMarker.size());
-    line += kStartMarker;
+    // Every character escaped is the longest the line can be.
+    std::string line(kStartMarker.size() + 2 * (kHeaderLength + plain.size()) + kEndMarker.size(), '\0');
+    char* out = std::copy(kStartMarker.begin(), kStartMarker.end(), line.data());
     // Header first, then the text, combined with the key and escaped on the way.
     for (const char c : header)
-        AppendEscaped(line, static_cast<char>(Code(c) ^ expanded.next()));
+        out = PutEscaped(out, static_cast<char>(Code(c) ^ expanded.next()));
     for (const char c : plain)
-        AppendEscaped(line, static_cast<char>(Code(c) ^ expanded.next()));
-    line += kEndMarker;
+        out = PutEscaped(out, static_cast<char>(Code(c) ^ expanded.next()));
+    out = std::copy(kEndMarker.begin(), kEndMarker.end(), out);
+    line.resize(static_cast<std::size_t>(out - line.data()));
     return line;
 }
 

@@ -13,47 +13,56 @@ namespace {
 
 using namespace interchange;
 
-bool IsBlankLine(const std::u32string& text)
+// The bytes of a line without the blanks at its ends.
+std::string_view TrimmedLine(std::string_view text)
 {
-    return TrimmedBlanks(text).empty();
+    const std::size_t begin = text.find_first_not_of(" \t");
+    if (begin == std::string_view::npos)
+        return {};
+    return text.substr(begin, text.find_last_not_of(" \t") + 1 - begin);
 }
 
-bool IsCommentLine(const std::u32string& text)
+bool IsCommentLine(std::string_view text)
 {
-    return TrimmedBlanks(text).substr(0, 2) == U"//";
+    return TrimmedLine(text).substr(0, 2) == "//";
 }
 
 // The lines of one question: no blank lines, no comment lines.
 struct GiftBlock {
     int firstLine = 0;
-    std::vector<const DecodedLine*> lines;
+    std::vector<TextLine> lines;
 };
 
-std::vector<GiftBlock> GiftBlocks(const std::vector<DecodedLine>& lines)
+// Calls `take` with each block of a text, one at a time.
+template <typename Take>
+void ForEachGiftBlock(std::string_view text, LineBreaks breaks, Take take)
 {
-    std::vector<GiftBlock> blocks;
     GiftBlock block;
-    for (const DecodedLine& line : lines) {
-        if (IsBlankLine(line.text)) {
+    LineReader lines(text, breaks);
+    for (TextLine line {}; lines.next(line);) {
+        if (TrimmedLine(line.text).empty()) {
             if (!block.lines.empty())
-                blocks.push_back(std::move(block));
-            block = {};
+                take(block);
+            block.lines.clear();
         } else if (!IsCommentLine(line.text)) {
             if (block.lines.empty())
                 block.firstLine = line.number;
-            block.lines.push_back(&line);
+            block.lines.push_back(line);
         }
     }
     if (!block.lines.empty())
-        blocks.push_back(std::move(block));
-    return blocks;
+        take(block);
 }
 
-// A block that names a category: it holds no question.
+// A block that names a category: the reader ignores the whole block, so a
+// question right under the category line is lost with it.
 bool IsCategory(const GiftBlock& block)
 {
-    return TrimmedBlanks(block.lines.front()->text).substr(0, 10) == U"$CATEGORY:";
+    return TrimmedLine(block.lines.front().text).substr(0, 10) == "$CATEGORY:";
 }
+
+constexpr std::string_view kUnderCategory =
+    "a question right under the \"$CATEGORY:\" line is ignored with it; put a blank line between them";
 
 // The escaped character that a backslash followed by `next` stands for.
 std::optional<Char> Escaped(char32_t next, int line)
@@ -78,13 +87,17 @@ void AppendUnescaped(Chars& chars, const DecodedLine& line)
 }
 
 // The characters of a block, its lines joined by real line breaks.
-Chars GiftChars(const GiftBlock& block)
+Chars GiftChars(const std::vector<DecodedLine>& lines)
 {
     Chars chars;
-    for (const DecodedLine* line : block.lines) {
-        if (line != block.lines.front())
-            chars.push_back({U'\n', line->number, false});
-        AppendUnescaped(chars, *line);
+    std::size_t size = lines.size();
+    for (const DecodedLine& line : lines)
+        size += line.text.size();
+    chars.reserve(size);
+    for (const DecodedLine& line : lines) {
+        if (&line != &lines.front())
+            chars.push_back({U'\n', line.number, false});
+        AppendUnescaped(chars, line);
     }
     return Trimmed(chars, IsLayout);
 }
@@ -156,6 +169,9 @@ std::vector<Chars> SeenLines(const FormattedText& text, int line, std::string_vi
     std::vector<Chars> lines;
     if (text.format == GiftFormat::Html) {
         const HtmlText html = HtmlLines(CodesOf(text.text));
+        if (html.cut)
+            throw Reject {LineOf(text.text, line),
+                          "the HTML of " + std::string(what) + " is nested too deeply to be read whole"};
         for (const std::u32string& seen : html.lines)
             lines.push_back(CharsOf(seen, LineOf(text.text, line)));
         if (html.images > 0)
@@ -297,6 +313,8 @@ private:
         }
         checkType(answers);
         const std::vector<GiftAnswer> split = splitAnswers(answers);
+        if (split.size() != 4)
+            checkEmpty(split);
         if (split.size() > 4)
             reject(split[4].line, Counted(split.size(), "answer", "answers") + "; a card holds exactly four");
         if (split.size() < 4)
@@ -357,7 +375,7 @@ private:
     }
 
     // Cut at every "~" and "="; text before the first one is a wrong answer too.
-    std::vector<GiftAnswer> splitAnswers(const Chars& answers) const
+    std::vector<GiftAnswer> splitAnswers(const Chars& answers)
     {
         std::vector<GiftAnswer> split;
         const bool leading = !IsPlain(answers.front(), U'~') && !IsPlain(answers.front(), U'=');
@@ -369,17 +387,36 @@ private:
             else
                 split.back().text.push_back(c);
         }
-        for (GiftAnswer& answer : split) {
+        for (std::size_t i = 0; i < split.size(); ++i) {
+            GiftAnswer& answer = split[i];
             answer.text = Trimmed(answer.text, IsLayout);
             if (answer.right)
                 continue;
             if (const auto weight = WeightAt(answer.text)) {
-                if (!weight->zero)
-                    reject(answer.line, "answer weights (\"%50%\") are not supported");
+                const std::string written = Utf8Of(Slice(answer.text, 0, weight->end));
+                if (!weight->zero && !weight->negative)
+                    reject(answer.line, "answer weights (" + Quoted(written) + ") are not supported");
+                if (weight->negative)
+                    draft_.notes.push_back({answer.line,
+                                            "the penalty " + Quoted(written) + " on answer " + std::to_string(i + 1)
+                                                + " dropped; a wrong answer scores nothing on a card"});
                 answer.text = Slice(answer.text, weight->end, answer.text.size());
             }
         }
         return split;
+    }
+
+    // An empty answer among more or fewer than four, named before the count:
+    // "~=" is a common slip for "=".
+    static void checkEmpty(const std::vector<GiftAnswer>& answers)
+    {
+        for (std::size_t i = 0; i < answers.size(); ++i) {
+            if (!answers[i].text.empty())
+                continue;
+            const bool slip = !answers[i].right && i + 1 < answers.size() && answers[i + 1].right;
+            reject(answers[i].line,
+                   "answer " + std::to_string(i + 1) + " is empty" + (slip ? "; is \"~=\" meant as \"=\"?" : ""));
+        }
     }
 
     Chars answerText(const FormattedText& answer, int line, std::size_t number)
@@ -401,14 +438,17 @@ private:
 Outcome ReadGiftQuestion(const GiftBlock& block)
 {
     Outcome invalid;
-    for (const DecodedLine* line : block.lines) {
-        if (!line->valid)
-            invalid.errors.push_back(InvalidUtf8(line->number));
+    std::vector<DecodedLine> lines;
+    lines.reserve(block.lines.size());
+    for (const TextLine& line : block.lines) {
+        lines.push_back(DecodeLine(line));
+        if (!lines.back().valid)
+            invalid.errors.push_back(InvalidUtf8(line.number));
     }
     if (!invalid.errors.empty())
         return invalid;
     try {
-        return Converted(GiftQuestionReader(GiftChars(block), block.firstLine).read(), block.firstLine);
+        return Converted(GiftQuestionReader(GiftChars(lines), block.firstLine).read(), block.firstLine);
     } catch (const Reject& reject) {
         return Rejected(reject);
     }
@@ -421,12 +461,14 @@ ImportResult ImportGift(std::string_view utf8)
     // A file with no LF at all but CRs has CR line ends; elsewhere a lone CR is
     // part of its line.
     const bool crOnly = utf8.find('\n') == std::string_view::npos && utf8.find('\r') != std::string_view::npos;
-    const std::vector<DecodedLine> lines = DecodeLines(utf8, crOnly ? LineBreaks::Any : LineBreaks::Lf);
     BankBuilder builder;
-    for (const GiftBlock& block : GiftBlocks(lines)) {
-        if (!IsCategory(block))
-            builder.add(ReadGiftQuestion(block), block.firstLine);
-    }
+    ForEachGiftBlock(
+        WithoutByteOrderMark(utf8), crOnly ? LineBreaks::Any : LineBreaks::Lf, [&builder](const GiftBlock& block) {
+            if (!IsCategory(block))
+                builder.add(ReadGiftQuestion(block), block.firstLine);
+            else if (block.lines.size() > 1)
+                builder.add(Rejected({block.lines[1].number, std::string(kUnderCategory)}), block.firstLine);
+        });
     return builder.finish();
 }
 

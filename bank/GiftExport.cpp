@@ -74,7 +74,7 @@ std::optional<Weight> WeightAt(const Chars& text)
     bool zero = true;
     for (std::size_t d = digits; d < i; ++d)
         zero = zero && (text[d].code == U'0' || text[d].code == U'.');
-    return Weight {i + 1, zero};
+    return Weight {i + 1, zero, !zero && digits > 1};
 }
 
 }  // namespace interchange

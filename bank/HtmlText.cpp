@@ -4,6 +4,7 @@
 #include <array>
 #include <limits>
 #include <memory>
+#include <new>
 
 #include <libxml/HTMLparser.h>
 #include <libxml/tree.h>
@@ -106,6 +107,10 @@ struct DocumentFree {
     void operator()(xmlDoc* document) const { xmlFreeDoc(document); }
 };
 
+struct ContextFree {
+    void operator()(htmlParserCtxt* context) const { htmlFreeParserCtxt(context); }
+};
+
 }  // namespace
 
 HtmlText HtmlLines(std::u32string_view html)
@@ -114,13 +119,21 @@ HtmlText HtmlLines(std::u32string_view html)
     if (bytes.empty() || bytes.size() > static_cast<std::size_t>(std::numeric_limits<int>::max()))
         return {};
     constexpr int kOptions = HTML_PARSE_RECOVER | HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING | HTML_PARSE_NONET;
+    const std::unique_ptr<htmlParserCtxt, ContextFree> context(htmlNewParserCtxt());
+    if (!context)
+        throw std::bad_alloc();
     const std::unique_ptr<xmlDoc, DocumentFree> document(
-        htmlReadMemory(bytes.data(), static_cast<int>(bytes.size()), nullptr, "UTF-8", kOptions));
+        htmlCtxtReadMemory(context.get(), bytes.data(), static_cast<int>(bytes.size()), nullptr, "UTF-8", kOptions));
+    // A reader that halts (elements nested deeper than it follows) keeps
+    // what it read so far, and says nothing with its errors switched off.
+    const bool halted = context->disableSAX != 0;
     if (!document)
-        return {};
+        return {{}, 0, halted};
     PlainText plain;
     plain.walk(xmlDocGetRootElement(document.get()));
-    return plain.result();
+    HtmlText result = plain.result();
+    result.cut = halted;
+    return result;
 }
 
 }  // namespace qd

@@ -10,13 +10,17 @@ namespace qd {
 struct HtmlText {
     std::vector<std::u32string> lines;
     std::size_t images = 0;  // <img> elements, which show no text
+    // The reader stopped before the end (elements nested deeper than it
+    // follows): `lines` hold only the text before that point.
+    bool cut = false;
 };
 
 // The lines a reader sees in a piece of HTML: tags removed, character
 // references decoded, white space collapsed to one blank, a no-break space
 // kept as a blank; <br>, <p> and the other block elements end a line. Each
 // line is without blanks at its ends; empty lines are left out. Scripts and
-// style sheets show nothing. Any text is taken, however broken its markup.
+// style sheets show nothing. Any text is taken, however broken its markup,
+// unless the reader stops early: then `cut` says so.
 HtmlText HtmlLines(std::u32string_view html);
 
 }  // namespace qd

@@ -4,8 +4,6 @@
 #include <set>
 #include <utility>
 
-#include <QString>
-
 #include "bank/Convert.h"
 #include "bank/InterchangeParts.h"
 #include "shell/CodePage.h"
@@ -14,26 +12,6 @@
 namespace qd {
 
 namespace interchange {
-
-bool IsPlain(const Char& c, char32_t code)
-{
-    return c.code == code && !c.escaped;
-}
-
-bool IsBreak(const Char& c)
-{
-    return c.code == U'\n';
-}
-
-bool IsBlankChar(const Char& c)
-{
-    return IsBlank(c.code);
-}
-
-bool IsLayout(const Char& c)
-{
-    return IsBlank(c.code) || IsPlain(c, U'\n');
-}
 
 Chars Slice(const Chars& text, std::size_t from, std::size_t to)
 {
@@ -78,9 +56,9 @@ std::string Utf8Of(const Chars& text)
 
 std::u32string CharactersOf(std::string_view bytes)
 {
-    std::u32string characters;
-    for (const QChar c : FromCodePage(bytes))
-        characters += char32_t(c.unicode());
+    std::u32string characters(bytes.size(), U'\0');
+    for (std::size_t i = 0; i < bytes.size(); ++i)
+        characters[i] = CodePageCharacter(bytes[i]);
     return characters;
 }
 
@@ -98,15 +76,11 @@ std::optional<int> NumberIn(std::string_view text)
     }
 }
 
-std::vector<DecodedLine> DecodeLines(std::string_view text, LineBreaks breaks)
+DecodedLine DecodeLine(const TextLine& line)
 {
-    std::vector<DecodedLine> lines;
-    for (const TextLine& line : SplitLines(WithoutByteOrderMark(text), breaks)) {
-        bool valid = true;
-        std::u32string decoded = DecodeUtf8(line.text, &valid);
-        lines.push_back({line.number, std::move(decoded), valid});
-    }
-    return lines;
+    bool valid = true;
+    std::u32string decoded = DecodeUtf8(line.text, &valid);
+    return {line.number, std::move(decoded), valid};
 }
 
 SourceError InvalidUtf8(int line)
@@ -116,8 +90,17 @@ SourceError InvalidUtf8(int line)
 
 namespace {
 
-// Turns texts into code-page bytes; every character the code page cannot
-// hold is reported once for each line it stands on.
+// The most characters outside the code page that one message names.
+constexpr std::size_t kNamedCharacters = 8;
+
+std::string CharacterName(char32_t code)
+{
+    return CodePointName(code) + " " + Quoted(EncodeUtf8(std::u32string(1, code)));
+}
+
+// Turns texts into code-page bytes; a control character is reported once
+// for each line it stands on, and the characters the code page cannot hold
+// once for the whole question, on the line of the first.
 class TextConverter {
 public:
     std::string convert(const Chars& text)
@@ -129,19 +112,47 @@ public:
         return bytes;
     }
 
-    std::vector<SourceError> takeErrors() { return std::move(errors_); }
+    std::vector<SourceError> takeErrors()
+    {
+        if (!outside_.empty())
+            errors_.push_back({outsideLine_, outsideMessage()});
+        std::stable_sort(errors_.begin(), errors_.end(),
+                         [](const SourceError& a, const SourceError& b) { return a.line < b.line; });
+        return std::move(errors_);
+    }
 
 private:
     void append(std::string& bytes, const Char& c)
     {
+        if (c.code < 0x80 && !IsControl(c.code)) {
+            bytes += static_cast<char>(c.code);
+            return;
+        }
         if (IsControl(c.code))
             return fail(c.line, "control character " + CodePointName(c.code) + " cannot be imported");
-        const auto byte = ToCodePage(QString::fromUcs4(&c.code, 1));
-        if (!byte || byte->size() != 1)
-            return fail(c.line,
-                        "character " + CodePointName(c.code) + " " + Quoted(EncodeUtf8(std::u32string(1, c.code)))
-                            + " is not in windows-1252");
-        bytes += *byte;
+        if (const auto byte = CodePageByte(c.code)) {
+            bytes += *byte;
+            return;
+        }
+        if (outside_.empty())
+            outsideLine_ = c.line;
+        if (std::find(outside_.begin(), outside_.end(), c.code) == outside_.end())
+            outside_.push_back(c.code);
+    }
+
+    std::string outsideMessage() const
+    {
+        if (outside_.size() == 1)
+            return "character " + CharacterName(outside_.front()) + " is not in windows-1252";
+        const std::size_t named = std::min(outside_.size(), kNamedCharacters);
+        std::string list;
+        for (std::size_t i = 0; i < named; ++i) {
+            const bool last = i + 1 == named && named == outside_.size();
+            list += (i == 0 ? "" : last ? " and " : ", ") + CharacterName(outside_[i]);
+        }
+        if (named < outside_.size())
+            list += " and " + std::to_string(outside_.size() - named) + " more";
+        return std::to_string(outside_.size()) + " characters are not in windows-1252: " + list;
     }
 
     void fail(int line, std::string message)
@@ -152,6 +163,8 @@ private:
 
     std::vector<SourceError> errors_;
     std::set<std::pair<int, std::string>> reported_;
+    std::vector<char32_t> outside_;  // in the order they first appear
+    int outsideLine_ = 0;
 };
 
 bool ByLine(const SourceError& a, const SourceError& b)

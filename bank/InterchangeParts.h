@@ -25,11 +25,26 @@ struct Char {
 };
 using Chars = std::vector<Char>;
 
-bool IsPlain(const Char& c, char32_t code);
-bool IsBreak(const Char& c);
-bool IsBlankChar(const Char& c);
+inline bool IsPlain(const Char& c, char32_t code)
+{
+    return c.code == code && !c.escaped;
+}
+
+inline bool IsBreak(const Char& c)
+{
+    return c.code == U'\n';
+}
+
+inline bool IsBlankChar(const Char& c)
+{
+    return c.code == U' ' || c.code == U'\t';
+}
+
 // Blanks and real line breaks: the layout of a source, never part of a text.
-bool IsLayout(const Char& c);
+inline bool IsLayout(const Char& c)
+{
+    return IsBlankChar(c) || IsPlain(c, U'\n');
+}
 
 Chars Trimmed(const Chars& text, bool (*isSpace)(const Char&));
 Chars Slice(const Chars& text, std::size_t from, std::size_t to);
@@ -50,7 +65,7 @@ struct DecodedLine {
     bool valid;  // the line's bytes are well-formed UTF-8
 };
 
-std::vector<DecodedLine> DecodeLines(std::string_view text, LineBreaks breaks);
+DecodedLine DecodeLine(const TextLine& line);
 
 SourceError InvalidUtf8(int line);
 
@@ -134,6 +149,7 @@ std::optional<FormatMark> FormatMarkAt(const Chars& text, std::size_t pos);
 struct Weight {
     std::size_t end;
     bool zero;  // "%0%": a wrong answer
+    bool negative;  // "%-33.3%": a penalty for a wrong answer
 };
 
 std::optional<Weight> WeightAt(const Chars& text);

@@ -145,23 +145,25 @@ private:
     {
         const QChar c = text_.at(i);
         if (c.isHighSurrogate() && i + 1 < text_.size() && text_.at(i + 1).isLowSurrogate()) {
-            append(QChar::surrogateToUcs4(c, text_.at(i + 1)), text_.mid(i, 2));
+            append(QChar::surrogateToUcs4(c, text_.at(i + 1)), i, 2);
             return i + 1;
         }
-        append(c.unicode(), QString(c));
+        append(c.unicode(), i, 1);
         return i;
     }
 
-    void append(char32_t code, const QString& character)
+    // The character `code`, which stands at `at` in `length` UTF-16 units.
+    void append(char32_t code, qsizetype at, qsizetype length)
     {
-        const auto byte = ToCodePage(character);
+        const auto byte = CodePageByte(code);
         if (!byte) {
-            fail("character " + CodePointName(code) + (IsControl(code) ? "" : " " + Quoted(character.toStdString()))
+            fail("character " + CodePointName(code)
+                 + (IsControl(code) ? "" : " " + Quoted(text_.mid(at, length).toStdString()))
                  + " is not in windows-1252");
             return;
         }
         if (IsControl(code)) {
-            const auto value = static_cast<unsigned char>(byte->front());
+            const auto value = static_cast<unsigned char>(*byte);
             fail("control character " + CodePointName(code) + "; write it as " + Quoted("\\x" + Hex(value, 2)));
             return;
         }

@@ -164,7 +164,10 @@ std::string EscapeValue(std::string_view bytes)
     for (std::size_t i = 0; i < bytes.size(); ++i) {
         const auto byte = static_cast<unsigned char>(bytes[i]);
         const bool lastBlank = i + 1 == bytes.size() && byte == ' ';
-        text += lastBlank ? std::string("\\x20") : spellings[byte];
+        if (lastBlank)
+            text += "\\x20";
+        else
+            text += spellings[byte];
     }
     return text;
 }

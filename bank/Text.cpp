@@ -4,9 +4,37 @@
 
 namespace qd {
 
+namespace {
+
+// Characters a terminal would act on, written as \xHH: control characters
+// (a tab aside), the quote that ends the value, and bytes of no character.
+void AppendForMessage(std::string& out, std::string_view text, std::size_t pos, const Utf8Char& c)
+{
+    const bool act = c.length == 0 || (IsControl(c.code) || c.code == U'"');
+    if (!act) {
+        out.append(text, pos, c.length);
+        return;
+    }
+    const unsigned value = c.length == 0 ? static_cast<unsigned char>(text[pos]) : static_cast<unsigned>(c.code);
+    out += "\\x";
+    out += Hex(value, 2);
+}
+
+}  // namespace
+
 std::string Quoted(std::string_view text)
 {
-    return "\"" + std::string(text) + "\"";
+    std::string quoted = "\"";
+    quoted.reserve(std::min(text.size(), 4 * kQuotedCharacters) + 8);
+    std::size_t pos = 0;
+    for (std::size_t count = 0; pos < text.size() && count < kQuotedCharacters; ++count) {
+        const Utf8Char c = DecodeUtf8At(text, pos);
+        AppendForMessage(quoted, text, pos, c);
+        pos += c.length == 0 ? 1 : c.length;
+    }
+    if (pos < text.size())
+        quoted += "\xE2\x80\xA6";  // …
+    return quoted + "\"";
 }
 
 std::string Counted(std::size_t count, std::string_view one, std::string_view many)
@@ -149,35 +177,56 @@ std::string_view WithoutByteOrderMark(std::string_view text)
     return text;
 }
 
-std::vector<TextLine> SplitLines(std::string_view text, LineBreaks breaks)
+namespace {
+
+// Where the line at `pos` ends: its LF, or also its CR, or the text's end.
+std::size_t LineEndAt(std::string_view text, std::size_t pos, LineBreaks breaks)
 {
-    const char* const ends = breaks == LineBreaks::Any ? "\r\n" : "\n";
-    std::vector<TextLine> lines;
-    std::size_t pos = 0;
-    while (pos < text.size()) {
-        const std::size_t end = std::min(text.find_first_of(ends, pos), text.size());
-        std::string_view line = text.substr(pos, end - pos);
-        LineEnd lineEnd = LineEnd::None;
-        pos = end + 1;
-        if (end == text.size()) {
-            if (breaks == LineBreaks::Lf && !line.empty() && line.back() == '\r') {
-                line.remove_suffix(1);
-                lineEnd = LineEnd::Cr;
-            }
-        } else if (text[end] == '\n') {
-            lineEnd = LineEnd::Lf;
-            if (breaks == LineBreaks::Lf && !line.empty() && line.back() == '\r') {
-                line.remove_suffix(1);
-                lineEnd = LineEnd::CrLf;
-            }
-        } else if (text.compare(end, 2, "\r\n") == 0) {
-            lineEnd = LineEnd::CrLf;
-            pos = end + 2;
-        } else {
+    if (breaks == LineBreaks::Lf)
+        return std::min(text.find('\n', pos), text.size());
+    std::size_t end = pos;
+    while (end < text.size() && text[end] != '\n' && text[end] != '\r')
+        ++end;
+    return end;
+}
+
+}  // namespace
+
+bool LineReader::next(TextLine& line)
+{
+    if (pos_ >= text_.size())
+        return false;
+    const std::size_t end = LineEndAt(text_, pos_, breaks_);
+    std::string_view text = text_.substr(pos_, end - pos_);
+    LineEnd lineEnd = LineEnd::None;
+    pos_ = end + 1;
+    if (end == text_.size()) {
+        if (breaks_ == LineBreaks::Lf && !text.empty() && text.back() == '\r') {
+            text.remove_suffix(1);
             lineEnd = LineEnd::Cr;
         }
-        lines.push_back({static_cast<int>(lines.size()) + 1, line, lineEnd});
+    } else if (text_[end] == '\n') {
+        lineEnd = LineEnd::Lf;
+        if (breaks_ == LineBreaks::Lf && !text.empty() && text.back() == '\r') {
+            text.remove_suffix(1);
+            lineEnd = LineEnd::CrLf;
+        }
+    } else if (text_.compare(end, 2, "\r\n") == 0) {
+        lineEnd = LineEnd::CrLf;
+        pos_ = end + 2;
+    } else {
+        lineEnd = LineEnd::Cr;
     }
+    line = {++number_, text, lineEnd};
+    return true;
+}
+
+std::vector<TextLine> SplitLines(std::string_view text, LineBreaks breaks)
+{
+    std::vector<TextLine> lines;
+    LineReader reader(text, breaks);
+    for (TextLine line {}; reader.next(line);)
+        lines.push_back(line);
     return lines;
 }
 

@@ -11,7 +11,13 @@ namespace qd {
 
 inline constexpr char32_t kReplacementCharacter = 0xFFFD;
 
-// `text` in double quotes, for messages.
+// The most characters of a value that a message quotes.
+inline constexpr std::size_t kQuotedCharacters = 80;
+
+// `text` (UTF-8) in double quotes, for messages: cut after kQuotedCharacters
+// characters with "…", and control characters (a tab aside), a double quote
+// and bytes of no character written as \xHH, so that a terminal shows them
+// and acts on none.
 std::string Quoted(std::string_view text);
 
 // "1 answer", "3 answers".
@@ -64,6 +70,21 @@ struct TextLine {
     int number;
     std::string_view text;
     LineEnd end;
+};
+
+// The lines of a text one at a time, as SplitLines gives them, holding none.
+class LineReader {
+public:
+    LineReader(std::string_view text, LineBreaks breaks) : text_(text), breaks_(breaks) { }
+
+    // The next line into `line`; false at the end of the text.
+    bool next(TextLine& line);
+
+private:
+    std::string_view text_;
+    LineBreaks breaks_;
+    std::size_t pos_ = 0;
+    int number_ = 0;
 };
 
 // The lines of a text; an end at the very end starts no further line.

@@ -49,10 +49,30 @@ CommandButton* MakeButton(QWidget* parent, const QString& caption, int top, cons
     return button;
 }
 
+// The answer a key chooses (1 to 4), or 0: a digit however the keyboard
+// layout types it (on some only with Shift; the keypad too), never with
+// Ctrl, Alt or Meta. The character typed decides; the key code only when
+// the key types none.
+int AnswerNumberKey(const QKeyEvent& event)
+{
+    if (event.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
+        return 0;
+    const QString text = event.text();
+    if (!text.isEmpty()) {
+        const bool digit = text.size() == 1 && text[0] >= QLatin1Char('1') && text[0] <= QLatin1Char('4');
+        return digit ? text[0].digitValue() : 0;
+    }
+    const int key = event.key();
+    return key >= Qt::Key_1 && key <= Qt::Key_4 ? key - Qt::Key_0 : 0;
+}
+
 }  // namespace
 
 frmMain::frmMain(QWidget* parent) : Form(parent)
 {
+    // The program's window, not a dialog: a screen reader that comes back to
+    // it reads the control that has the focus, not every label again.
+    setAccessibleRole(QAccessible::Window);
     buildMenus();
     buildControls();
     Form_Load();
@@ -124,7 +144,7 @@ void frmMain::buildControls()
         button->setEnabled(false);
 
     // The answers frame is drawn over the lower part of the question label.
-    frmQuest = new QGroupBox(QStringLiteral("Answers"), Frame1);
+    frmQuest = new OptionFrame(QStringLiteral("Answers"), Frame1);
     frmQuest->setGeometry(TwipsRect(120, 4560, 9195, 1575));
     frmQuest->setFont(bold);
     frmQuest->setAutoFillBackground(true);
@@ -135,7 +155,6 @@ void frmMain::buildControls()
         const auto slot = static_cast<std::size_t>(i);
         optAns[slot] = new OptionButton(frmQuest);
         optAns[slot]->setGeometry(TwipsRect(120, tops[slot], 8895, heights[slot]));
-        optAns[slot]->setLabelledBy(lblQuestion);
         // However the option becomes chosen: mouse, keyboard or a screen
         // reader's Toggle action.
         connect(optAns[slot], &QAbstractButton::toggled, this, [this, i](bool chosen) {
@@ -155,6 +174,9 @@ void frmMain::buildControls()
     // the answers, OK. The question text is read-only; it takes the focus
     // when a question is shown, so that the next Tab reaches the answers.
     lblQuestNum->setFocusPolicy(Qt::NoFocus);
+    // The question number line names the question text: a screen reader
+    // reads it with the text each time a question takes the focus.
+    lblQuestNum->setBuddy(lblQuestion);
     lblQuestion->setFocusPolicy(Qt::TabFocus);
     QWidget* const order[] = {cmdExit,   cmdNext,   cmdPrev,   cmdPrintTopic, lblQuestion,
                               optAns[0], optAns[1], optAns[2], optAns[3],     cmdOK};
@@ -193,16 +215,20 @@ void frmMain::Form_Activate()
 
 void frmMain::keyPressEvent(QKeyEvent* event)
 {
-    const auto modifiers = event->modifiers() & ~Qt::KeypadModifier;
-    const int key = event->key();
-    if (modifiers == Qt::NoModifier && key >= Qt::Key_1 && key <= Qt::Key_4) {
-        OptionButton* option = optAns.at(static_cast<std::size_t>(key - Qt::Key_1));
-        if (option->isEnabled() && !option->isChecked())
-            option->click();
-        event->accept();
+    const int number = AnswerNumberKey(*event);
+    if (number == 0) {
+        Form::keyPressEvent(event);
         return;
     }
-    Form::keyPressEvent(event);
+    OptionButton* option = optAns.at(static_cast<std::size_t>(number - 1));
+    if (option->isEnabled()) {
+        if (!option->isChecked())
+            option->click();
+        // The chosen answer takes the focus, so a screen reader says which
+        // one it is and that it is chosen.
+        option->setFocus(Qt::ShortcutFocusReason);
+    }
+    event->accept();
 }
 
 void frmMain::closeEvent(QCloseEvent* event)

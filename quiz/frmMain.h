@@ -58,7 +58,7 @@ public:
 protected:
     void Form_Activate() override;
     void closeEvent(QCloseEvent* event) override;
-    // Keys 1 to 4 choose the answer with that number.
+    // Keys 1 to 4 choose the answer with that number, which takes the focus.
     void keyPressEvent(QKeyEvent* event) override;
 
 private:

@@ -15,6 +15,13 @@ constexpr std::array<char16_t, 32> kHighControls = {
 
 std::optional<char> ByteOf(char16_t c)
 {
+    return CodePageByte(c);
+}
+
+}  // namespace
+
+std::optional<char> CodePageByte(char32_t c)
+{
     if (c < 0x80 || (c >= 0xA0 && c <= 0xFF))
         return static_cast<char>(c);
     for (std::size_t i = 0; i < kHighControls.size(); ++i) {
@@ -24,7 +31,11 @@ std::optional<char> ByteOf(char16_t c)
     return std::nullopt;
 }
 
-}  // namespace
+char32_t CodePageCharacter(char byte)
+{
+    const auto code = static_cast<unsigned char>(byte);
+    return code >= 0x80 && code < 0xA0 ? kHighControls[code - 0x80] : code;
+}
 
 QString FromCodePage(std::string_view bytes)
 {

@@ -15,6 +15,11 @@ namespace qd {
 
 QString FromCodePage(std::string_view bytes);
 
+// The byte of one character, or nothing when the code page has none.
+std::optional<char> CodePageByte(char32_t character);
+// The character of one byte.
+char32_t CodePageCharacter(char byte);
+
 // The bytes of `text`, or nothing when a character has no byte in the code
 // page; `badIndex` then receives the position of the first such character.
 std::optional<std::string> ToCodePage(const QString& text, qsizetype* badIndex = nullptr);

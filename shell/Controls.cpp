@@ -4,6 +4,7 @@
 #include <QAccessibleWidget>
 #include <QFont>
 #include <QPainter>
+#include <QRegularExpression>
 #include <QStyle>
 #include <QStyleOptionButton>
 #include <QStylePainter>
@@ -16,8 +17,8 @@ constexpr int kCaptionFlags = Qt::AlignCenter | Qt::TextWordWrap | Qt::TextShowM
 constexpr int kCaptionMargin = 4;
 
 // What a screen reader sees of an option button: a radio button named by its
-// caption alone, labelled by the widget the option names, that can be
-// ticked through its Toggle action.
+// caption alone, labelled by its frame's title (as the frame is the label
+// of each option it holds), that can be ticked through its Toggle action.
 class AccessibleOption : public QAccessibleWidget {
 public:
     explicit AccessibleOption(OptionButton* option) : QAccessibleWidget(option, QAccessible::RadioButton) { }
@@ -40,15 +41,10 @@ public:
 
     QList<QPair<QAccessibleInterface*, QAccessible::Relation>> relations(QAccessible::Relation match) const override
     {
-        QList<QPair<QAccessibleInterface*, QAccessible::Relation>> found;
-        for (const auto& relation : QAccessibleWidget::relations(match)) {
-            if (!(relation.second & QAccessible::Label))
-                found.append(relation);
-        }
-        if ((match & QAccessible::Label) && option().labelledBy()) {
-            if (QAccessibleInterface* label = QAccessible::queryAccessibleInterface(option().labelledBy()))
-                found.append({label, QAccessible::Label});
-        }
+        QList<QPair<QAccessibleInterface*, QAccessible::Relation>> found = QAccessibleWidget::relations(match);
+        found.removeIf([this](const auto& relation) {
+            return relation.second == QAccessible::Label && relation.first->object() == option().parent();
+        });
         return found;
     }
 
@@ -74,12 +70,41 @@ private:
     OptionButton& option() const { return *static_cast<OptionButton*>(widget()); }
 };
 
+// An option frame: a group named by its title, the label of none of its options.
+class AccessibleOptionFrame : public QAccessibleWidget {
+public:
+    explicit AccessibleOptionFrame(OptionFrame* frame) : QAccessibleWidget(frame, QAccessible::Grouping) { }
+
+    QString text(QAccessible::Text kind) const override
+    {
+        QString text = QAccessibleWidget::text(kind);
+        if (kind == QAccessible::Name && text.isEmpty()) {
+            // The title without the "&" that marks its access key.
+            static const QRegularExpression accessKey(QStringLiteral("&(.)"));
+            text = static_cast<const OptionFrame*>(widget())->title().replace(accessKey, QStringLiteral("\\1"));
+        }
+        return text;
+    }
+};
+
 QAccessibleInterface* AccessibleControlFactory(const QString& className, QObject* object)
 {
-    auto* option = qobject_cast<OptionButton*>(object);
-    if (option && className == QLatin1String(OptionButton::staticMetaObject.className()))
+    if (auto* option = qobject_cast<OptionButton*>(object);
+        option && className == QLatin1String(OptionButton::staticMetaObject.className()))
         return new AccessibleOption(option);
+    if (auto* frame = qobject_cast<OptionFrame*>(object);
+        frame && className == QLatin1String(OptionFrame::staticMetaObject.className()))
+        return new AccessibleOptionFrame(frame);
     return nullptr;
+}
+
+void InstallAccessibleControls()
+{
+    static const bool installed = [] {
+        QAccessible::installFactory(AccessibleControlFactory);
+        return true;
+    }();
+    Q_UNUSED(installed);
 }
 
 }  // namespace
@@ -138,16 +163,15 @@ void CaptionLabel::setCaption(const QString& caption)
     QString shown = caption;
     shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    // A label with a buddy would take a lone "&" for an access key.
+    if (buddy())
+        shown.replace(QLatin1Char('&'), QStringLiteral("&&"));
     setText(shown);
 }
 
 OptionButton::OptionButton(QWidget* parent) : QRadioButton(parent)
 {
-    static const bool factoryInstalled = [] {
-        QAccessible::installFactory(AccessibleControlFactory);
-        return true;
-    }();
-    Q_UNUSED(factoryInstalled);
+    InstallAccessibleControls();
 }
 
 void OptionButton::setCaption(const QString& caption)
@@ -177,9 +201,15 @@ void OptionButton::setValue(bool selected)
     setAutoExclusive(exclusive);
 }
 
+OptionFrame::OptionFrame(const QString& title, QWidget* parent) : QGroupBox(title, parent)
+{
+    InstallAccessibleControls();
+}
+
 ListBox::ListBox(QWidget* parent) : QListWidget(parent)
 {
     setSelectionMode(QAbstractItemView::SingleSelection);
+    connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, &ListBox::keepSelectionCurrent);
 }
 
 QItemSelectionModel::SelectionFlags ListBox::selectionCommand(const QModelIndex& index, const QEvent* event) const
@@ -189,6 +219,41 @@ QItemSelectionModel::SelectionFlags ListBox::selectionCommand(const QModelIndex&
     if (command.testFlag(QItemSelectionModel::Deselect) || command.testFlag(QItemSelectionModel::Toggle))
         return QItemSelectionModel::NoUpdate;
     return command;
+}
+
+void ListBox::keepSelectionCurrent()
+{
+    // A row selected without becoming current (as a screen reader's Toggle
+    // action selects) becomes the current and only selected row.
+    QItemSelectionModel& selection = *selectionModel();
+    const QModelIndexList selected = selection.selectedIndexes();
+    for (const QModelIndex& row : selected) {
+        if (row != selection.currentIndex()) {
+            selection.setCurrentIndex(row, QItemSelectionModel::ClearAndSelect);
+            return;
+        }
+    }
+}
+
+void ListBox::focusInEvent(QFocusEvent* event)
+{
+    QListWidget::focusInEvent(event);
+    // The list's own focus event follows this handler; the row's comes after it.
+    QMetaObject::invokeMethod(this, &ListBox::announceCurrentRow, Qt::QueuedConnection);
+}
+
+void ListBox::announceCurrentRow()
+{
+    if (!QAccessible::isActive() || !hasFocus() || currentRow() < 0)
+        return;
+    QAccessibleInterface* list = QAccessible::queryAccessibleInterface(this);
+    QAccessibleTableInterface* table = list ? list->tableInterface() : nullptr;
+    QAccessibleInterface* row = table ? table->cellAt(currentRow(), 0) : nullptr;
+    if (!row)
+        return;
+    QAccessibleEvent focus(this, QAccessible::Focus);
+    focus.setChild(list->indexOfChild(row));
+    QAccessible::updateAccessibility(&focus);
 }
 
 }  // namespace qd

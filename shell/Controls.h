@@ -2,9 +2,9 @@
 // expects of them, and the fonts they are designed for.
 #pragma once
 
+#include <QGroupBox>
 #include <QLabel>
 #include <QListWidget>
-#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QString>
@@ -31,7 +31,8 @@ protected:
 
 // A label that shows its caption as plain text, whatever it contains, with
 // CR LF (or a lone CR or LF) as a line break. caption() gives back the text
-// exactly as it was set.
+// exactly as it was set. A label that names another control (its buddy)
+// shows an "&" as an ampersand too.
 class CaptionLabel : public QLabel {
     Q_OBJECT
 
@@ -46,8 +47,7 @@ private:
 
 // An option button whose caption is shown literally: an "&" in it is an
 // ampersand, not an access key. A screen reader hears the caption as its
-// name (an empty option has none) and the widget set by setLabelledBy() as
-// its label.
+// name (an empty option has none); the frame it sits in is not its label.
 class OptionButton : public QRadioButton {
     Q_OBJECT
 
@@ -58,19 +58,27 @@ public:
     // Sets the selected state from the program; no click is raised and the
     // other options of the group are left alone.
     void setValue(bool selected);
-    void setLabelledBy(QWidget* label) { label_ = label; }
-    QWidget* labelledBy() const { return label_.data(); }
 
 protected:
     // The whole width of the option answers a click, not only its text.
     bool hitButton(const QPoint& pos) const override;
+};
 
-private:
-    QPointer<QWidget> label_;
+// The frame around a group of option buttons. Its title names the group: a
+// screen reader says it once, on entering the group, and not as the label
+// of each option (which it would repeat on every arrow key).
+class OptionFrame : public QGroupBox {
+    Q_OBJECT
+
+public:
+    explicit OptionFrame(const QString& title, QWidget* parent = nullptr);
 };
 
 // A single-selection list box: the user moves the selection, but neither
-// Ctrl+Space nor Ctrl+click removes it.
+// Ctrl+Space nor Ctrl+click removes it. The selected row is always the
+// current one, however it was selected (a screen reader's Toggle action
+// included), and a screen reader hears the current row whenever the list
+// takes the focus.
 class ListBox : public QListWidget {
     Q_OBJECT
 
@@ -80,6 +88,11 @@ public:
 protected:
     QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index,
                                                          const QEvent* event = nullptr) const override;
+    void focusInEvent(QFocusEvent* event) override;
+
+private:
+    void keepSelectionCurrent();
+    void announceCurrentRow();
 };
 
 }  // namespace qd

@@ -1,5 +1,9 @@
 #include "shell/frmAbout.h"
 
+#include <algorithm>
+#include <cmath>
+
+#include <QEvent>
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
@@ -14,9 +18,30 @@
 namespace qd {
 
 namespace {
+
 constexpr const char* kLoadLocation = "3601";
 constexpr const char* kSysInfoLocation = "3602";
 constexpr const char* kOkLocation = "3603";
+
+// The contrast below which text is hard to read (4.5:1).
+constexpr double kReadableContrast = 4.5;
+
+double RelativeLuminance(const QColor& colour)
+{
+    const auto linear = [](double channel) {
+        return channel <= 0.03928 ? channel / 12.92 : std::pow((channel + 0.055) / 1.055, 2.4);
+    };
+    const QColor rgb = colour.toRgb();
+    return 0.2126 * linear(rgb.redF()) + 0.7152 * linear(rgb.greenF()) + 0.0722 * linear(rgb.blueF());
+}
+
+double Contrast(const QColor& first, const QColor& second)
+{
+    const double a = RelativeLuminance(first);
+    const double b = RelativeLuminance(second);
+    return (std::max(a, b) + 0.05) / (std::min(a, b) + 0.05);
+}
+
 }  // namespace
 
 frmAbout::frmAbout(QWidget* parent) : Form(parent)
@@ -50,11 +75,7 @@ void frmAbout::buildControls()
     lblDisclaimer->setGeometry(TwipsRect(240, 1560, 3870, 1335));
     lblDisclaimer->setWordWrap(true);
     lblDisclaimer->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    for (CaptionLabel* label : {lblTitle, lblVersion, lblDisclaimer}) {
-        QPalette black = label->palette();
-        black.setColor(QPalette::WindowText, Qt::black);
-        label->setPalette(black);
-    }
+    keepLabelsReadable();
 
     cmdOK = new QPushButton(QStringLiteral("OK"), this);
     cmdOK->setGeometry(TwipsRect(4320, 1560, 1260, 345));
@@ -76,6 +97,31 @@ void frmAbout::Form_Load()
     steps([&] { lblDisclaimer->setCaption(QString::fromLatin1(kWarningText)); });
     steps([&] { lblVersion->setCaption(VersionText()); });
     steps([&] { lblTitle->setCaption(TheProgram().appTitle); });
+    // A screen reader leaves out short labels: the window's name says what
+    // they show.
+    steps([&] { setAccessibleName(windowTitle() + QStringLiteral(", ") + VersionText()); });
+}
+
+// The title, version and notice are black: on a light background of their
+// own, the dialog's where the desktop's theme is light, white where it is dark.
+void frmAbout::keepLabelsReadable()
+{
+    const QColor window = palette().color(QPalette::Window);
+    const QColor background = Contrast(Qt::black, window) >= kReadableContrast ? window : QColor(Qt::white);
+    for (CaptionLabel* label : {lblTitle, lblVersion, lblDisclaimer}) {
+        QPalette black = label->palette();
+        black.setColor(QPalette::WindowText, Qt::black);
+        black.setColor(QPalette::Window, background);
+        label->setPalette(black);
+        label->setAutoFillBackground(true);
+    }
+}
+
+void frmAbout::changeEvent(QEvent* event)
+{
+    Form::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange && lblDisclaimer)
+        keepLabelsReadable();
 }
 
 void frmAbout::cmdOK_Click()

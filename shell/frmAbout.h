@@ -18,18 +18,21 @@ public:
     explicit frmAbout(QWidget* parent = nullptr);
 
     QLabel* picIcon;
-    CaptionLabel* lblTitle;
-    CaptionLabel* lblVersion;
-    CaptionLabel* lblDisclaimer;
+    CaptionLabel* lblTitle = nullptr;
+    CaptionLabel* lblVersion = nullptr;
+    CaptionLabel* lblDisclaimer = nullptr;
     QPushButton* cmdOK;
     QPushButton* cmdSysInfo;
 
 protected:
     void escapePressed() override;
     void paintEvent(QPaintEvent* event) override;
+    // A new theme: the labels stay readable.
+    void changeEvent(QEvent* event) override;
 
 private:
     void buildControls();
+    void keepLabelsReadable();
     void Form_Load();
     void cmdOK_Click();
     void cmdSysInfo_Click();

@@ -90,6 +90,9 @@ void frmSplash::Form_Load()
         lblProductName->setCaption(TheProgram().appTitle);
         FitToText(lblProductName);
     });
+    // A screen reader leaves out short labels: the window's name says what
+    // they show.
+    steps([&] { setAccessibleName(TheProgram().appTitle + QStringLiteral(", ") + VersionText()); });
 }
 
 void frmSplash::Form_Activate()
@@ -111,6 +114,8 @@ void frmSplash::Form_Activate()
     steps([&] {
         waiting_ = false;
         cmdOK->setEnabled(true);
+        // Said with the button as it takes the focus.
+        cmdOK->setAccessibleDescription(accessibleName());
         cmdOK->setFocus();
     });
 }

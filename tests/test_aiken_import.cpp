@@ -35,7 +35,9 @@ TEST(InterchangeAiken, ReadsQuestionsChoicesAndAnswers)
                                             "D. Otto\n"
                                             "ANSWER: A. Babbage\n");
     EXPECT_EQ(Describe(result.errors), "");
-    EXPECT_EQ(Describe(result.notes), "17: a line of one character is ignored\n");
+    EXPECT_EQ(Describe(result.notes),
+              "17: a line of one character is ignored\n"
+              "20: \"ANSWER: A. Babbage\": only its first letter counts, the rest is ignored\n");
     EXPECT_EQ(
         result.bank,
         Bank({

@@ -202,7 +202,7 @@ TEST(InterchangeGift, ReportsAndSkipsQuestionsThatDoNotFitACard)
         {"no blank line between questions", "One? {=a ~b ~c ~d}\nTwo? {=a ~b ~c ~d}",
          "4: a second pair of braces after the answers: is a blank line missing between two questions?\n"},
         {"answer weights", "Q? {~%50%a ~%50%b ~%-100%c ~%-100%d}", "3: answer weights (\"%50%\") are not supported\n"},
-        {"full weight without \"=\"", "Q? {~%100%a ~b ~c ~d}", "3: answer weights (\"%50%\") are not supported\n"},
+        {"full weight without \"=\"", "Q? {~%100%a ~b ~c ~d}", "3: answer weights (\"%100%\") are not supported\n"},
         {"text before the answers is one more", "Q? {pick =a ~b ~c ~d}", "3: 5 answers; a card holds exactly four\n"},
         {"no answers", "Q? {pick one}", "3: no \"=\" or \"~\" answers in the braces\n"},
         {"empty answer", "Q? {=a ~ ~c ~d}", "3: answer 2 is empty\n"},
@@ -218,10 +218,7 @@ TEST(InterchangeGift, ReportsAndSkipsQuestionsThatDoNotFitACard)
         {"character outside windows-1252", "First line\nMenu → Editor? {=a ~b ~c ~d}",
          "4: character U+2192 \"→\" is not in windows-1252\n"},
         {"several such characters", "Q → ? {\n=a\n~b ←\n~c\n~d ####→ ←\n}",
-         "3: character U+2192 \"→\" is not in windows-1252\n"
-         "5: character U+2190 \"←\" is not in windows-1252\n"
-         "7: character U+2192 \"→\" is not in windows-1252\n"
-         "7: character U+2190 \"←\" is not in windows-1252\n"},
+         "3: 2 characters are not in windows-1252: U+2192 \"→\" and U+2190 \"←\"\n"},
         {"character beyond U+FFFF", "Q? {=a ~b ~c ~d \U0001F600}",
          "3: character U+1F600 \"\U0001F600\" is not in windows-1252\n"},
         {"control character", "Q?\x01 {=a ~b ~c ~d}", "3: control character U+0001 cannot be imported\n"},

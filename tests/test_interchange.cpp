@@ -378,13 +378,13 @@ TEST_F(ImportToolTest, WritesTheDataFileAndExitsWith0WhenEverythingIsImported)
     const ToolRun gift = run({"import", "--format", "gift", "props.gift", "-o", "props.drv"});
     EXPECT_EQ(gift.status, 0) << gift.err;
     EXPECT_EQ(gift.out, "");
-    EXPECT_EQ(gift.err, "");
+    EXPECT_EQ(gift.err, "quizdeck-bank: props.gift: 2 questions imported, 0 skipped, 0 notes\n");
     EXPECT_EQ(read("props.drv"), WriteDataFile(GiftSampleBank()));
 
     write("props.txt", "Which one?\nA. Text\nB. Caption\nC. Title\nD. Name\nANSWER: B\n");
     const ToolRun aiken = run({"import", "--format=aiken", "props.txt", "-o", "aiken.drv"});
     EXPECT_EQ(aiken.status, 0) << aiken.err;
-    EXPECT_EQ(aiken.err, "");
+    EXPECT_EQ(aiken.err, "quizdeck-bank: props.txt: 1 question imported, 0 skipped, 0 notes\n");
     EXPECT_EQ(read("aiken.drv"), WriteDataFile(Bank({Card({"Which one?"}, {"Text", "Caption", "Title", "Name"}, 2)})));
 }
 
@@ -405,7 +405,7 @@ TEST_F(ImportToolTest, ReportsSkippedQuestionsWritesTheOthersAndExitsWith1)
     EXPECT_EQ(result.err,
               "mixed.gift:4: character U+2192 \"→\" is not in windows-1252\n"
               "mixed.gift:6: a true/false question is not supported\n"
-              "quizdeck-bank: mixed.gift: 2 questions imported, 2 skipped\n");
+              "quizdeck-bank: mixed.gift: 2 questions imported, 2 skipped, 0 notes\n");
     EXPECT_EQ(
         read("mixed.drv"),
         WriteDataFile(Bank({Card({"Good?"}, {"a", "b", "c", "d"}, 1), Card({"Also good?"}, {"a", "b", "c", "d"}, 2)})));
@@ -419,6 +419,7 @@ TEST_F(ImportToolTest, WritesNothingWhenNoQuestionCanBeImported)
     EXPECT_EQ(missing.status, 1);
     EXPECT_EQ(missing.err,
               "none.txt:5: 3 choices; a card holds exactly four\n"
+              "quizdeck-bank: none.txt: 0 questions imported, 1 skipped, 0 notes\n"
               "quizdeck-bank: none.txt: no question could be imported; new.drv is not written\n");
     EXPECT_FALSE(exists("new.drv"));
     EXPECT_EQ(run({"import", "--format", "aiken", "none.txt", "-o", "old.drv"}).status, 1);

@@ -41,8 +41,8 @@ constexpr std::string_view kUsage =
     ".aiken or .txt as Aiken.\n"
     "\n"
     "Exit status: 0 done and clean, 1 problems found, 2 usage error or a file\n"
-    "that cannot be read or written. After 100 messages with the same text the\n"
-    "rest are counted, not shown. scramble and descramble take lines of up to\n"
+    "that cannot be read or written. After 100 messages of one kind the rest\n"
+    "are counted, not shown. scramble and descramble take lines of up to\n"
     "64 MiB.\n";
 
 using tool::Args;

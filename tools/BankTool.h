@@ -31,8 +31,9 @@ inline constexpr int kToolUsage = 2;  // a usage error, or a file that cannot be
 //   --help, --version           the usage text, the program's version on `out`
 //
 // Every failure, running out of memory included, ends the command with a
-// message on `err` and kToolUsage. After kMessagesOfOneKind messages with the
-// same text, the rest are counted and one line says how many were left out.
+// message on `err` and kToolUsage. After kMessagesOfOneKind messages of one
+// kind (tools/Messages.h), the rest are counted and one line says how many
+// were left out.
 //
 // check, unpack and export read a data file's records as the program does, but
 // keep no program-wide state and write no error log: every problem is reported.

@@ -1,4 +1,7 @@
 // import and export: GIFT and Aiken questions in and out of data files.
+#include <algorithm>
+#include <cstdint>
+#include <optional>
 #include <ostream>
 
 #include "bank/FormatGuess.h"
@@ -26,24 +29,53 @@ std::string FormatOption(InterchangeFormat format)
     return format == InterchangeFormat::Gift ? "gift" : "aiken";
 }
 
-// Each problem as SOURCE:LINE: [kind]message; notes say "note: ".
-void PrintSourceErrors(std::ostream& err, const std::string& name, const std::vector<SourceError>& errors,
-                       std::string_view kind = {})
+// The messages an import shows after the hint that the source looks like
+// the other format: the rest would only repeat that hint.
+constexpr std::size_t kMessagesAfterHint = 5;
+
+// An error or a note of an import.
+struct ImportMessage {
+    const SourceError* message;
+    bool note;
+};
+
+// The notes and errors of an import in line order.
+std::vector<ImportMessage> InLineOrder(const ImportResult& result)
 {
-    MessageCap messages(err);
-    for (const SourceError& error : errors)
-        messages.report(name + ':' + std::to_string(error.line) + ": " + std::string(kind), error.message);
-    messages.finish();
+    std::vector<ImportMessage> messages;
+    messages.reserve(result.notes.size() + result.errors.size());
+    for (const SourceError& note : result.notes)
+        messages.push_back({&note, true});
+    for (const SourceError& error : result.errors)
+        messages.push_back({&error, false});
+    std::stable_sort(messages.begin(), messages.end(),
+                     [](const ImportMessage& a, const ImportMessage& b) { return a.message->line < b.message->line; });
+    return messages;
 }
 
-// Says so when a source that did not import cleanly looks like the other format.
-void PrintFormatHint(std::ostream& err, const std::string& name, InterchangeFormat format, std::string_view text)
+// Each message as SOURCE:LINE: [note: ]message, at most `most` of them.
+void PrintImportMessages(std::ostream& err, const std::string& name, const ImportResult& result, std::size_t most)
+{
+    const std::vector<ImportMessage> messages = InLineOrder(result);
+    MessageCap cap(err);
+    for (std::size_t i = 0; i < messages.size() && i < most; ++i) {
+        const ImportMessage& message = messages[i];
+        cap.report(name + ':' + std::to_string(message.message->line) + ": " + (message.note ? "note: " : ""),
+                   message.message->message);
+    }
+    cap.finish();
+    if (messages.size() > most)
+        err << "quizdeck-bank: ... " << Counted(messages.size() - most, "more message", "more messages")
+            << " left out\n";
+}
+
+// The format a source that did not import cleanly looks like, when it is the other one.
+std::optional<InterchangeFormat> OtherFormat(InterchangeFormat format, std::string_view text)
 {
     const auto guess = GuessInterchangeFormat(text);
     if (!guess || *guess == format)
-        return;
-    err << "quizdeck-bank: " << name << " looks like " << FormatName(*guess) << ", not " << FormatName(format)
-        << "; try --format " << FormatOption(*guess) << '\n';
+        return std::nullopt;
+    return guess;
 }
 
 // The line of every question's NumLines in the data file, in question order.
@@ -83,10 +115,14 @@ int RunImport(const Args& args, std::ostream& err)
     RefuseSameFile(sourceName, *options.output);
     const std::string text = ReadFileBytes(sourceName);
     const ImportResult result = ImportQuestions(format, text);
-    PrintSourceErrors(err, sourceName, result.notes, "note: ");
-    PrintSourceErrors(err, sourceName, result.errors);
-    if (!result.errors.empty() || result.bank.questions.empty())
-        PrintFormatHint(err, sourceName, format, text);
+    const auto other =
+        result.errors.empty() && !result.bank.questions.empty() ? std::nullopt : OtherFormat(format, text);
+    if (other)
+        err << "quizdeck-bank: " << sourceName << " looks like " << FormatName(*other) << ", not " << FormatName(format)
+            << "; try --format " << FormatOption(*other) << '\n';
+    PrintImportMessages(err, sourceName, result, other ? kMessagesAfterHint : SIZE_MAX);
+    err << "quizdeck-bank: " << sourceName << ": " << Counted(result.bank.questions.size(), "question", "questions")
+        << " imported, " << result.skipped << " skipped, " << Counted(result.notes.size(), "note", "notes") << '\n';
     if (result.bank.questions.empty()) {
         err << "quizdeck-bank: " << sourceName << ": no question could be imported; " << *options.output
             << " is not written\n";
@@ -97,11 +133,7 @@ int RunImport(const Args& args, std::ostream& err)
     } catch (const Failure& failure) {
         throw FileError(*options.output + ": cannot be written: " + failure.detail());
     }
-    if (result.errors.empty())
-        return kToolDone;
-    err << "quizdeck-bank: " << sourceName << ": " << Counted(result.bank.questions.size(), "question", "questions")
-        << " imported, " << result.skipped << " skipped\n";
-    return kToolProblems;
+    return result.errors.empty() ? kToolDone : kToolProblems;
 }
 
 int RunExport(const Args& args, std::ostream& out, std::ostream& err)

@@ -4,21 +4,62 @@
 
 namespace qd::tool {
 
+namespace {
+
+bool IsDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+}  // namespace
+
+std::string MessageKind(std::string_view message)
+{
+    std::string kind;
+    kind.reserve(message.size());
+    for (std::size_t i = 0; i < message.size(); ++i) {
+        if (IsDigit(message[i])) {
+            while (i + 1 < message.size() && IsDigit(message[i + 1]))
+                ++i;
+            kind += '#';
+        } else if (message[i] == '"') {
+            // A quoted value holds no double quote (Quoted writes it as \x22).
+            const std::size_t close = message.find('"', i + 1);
+            i = close == std::string_view::npos ? message.size() : close;
+            kind += "\"\xE2\x80\xA6\"";
+        } else {
+            kind += message[i];
+        }
+    }
+    return kind;
+}
+
 void MessageCap::report(std::string_view where, const std::string& message)
 {
-    const std::size_t count = ++counts_[message];
+    Kind& kind = kinds_[MessageKind(message)];
+    if (kind.count == 0) {
+        kind.text = message;
+        kind.shown = std::string(where) + message;
+    } else if (!kind.varied && message != kind.text) {
+        kind.varied = true;
+    }
+    const std::size_t count = ++kind.count;
     if (count <= kMessagesOfOneKind)
         stream_ << where << message << '\n';
     else if (count == kMessagesOfOneKind + 1)
-        capped_.push_back(message);
+        capped_.push_back(&kind);
 }
 
 void MessageCap::finish()
 {
-    for (const std::string& message : capped_) {
-        const std::size_t more = counts_[message] - kMessagesOfOneKind;
-        stream_ << "quizdeck-bank: ... " << more << " more " << Quoted(message)
-                << (more == 1 ? " message" : " messages") << " left out\n";
+    for (const Kind* kind : capped_) {
+        const std::size_t more = kind->count - kMessagesOfOneKind;
+        stream_ << "quizdeck-bank: ... " << more << " more ";
+        if (kind->varied)
+            stream_ << (more == 1 ? "message" : "messages") << " like " << Quoted(kind->shown);
+        else
+            stream_ << Quoted(kind->text) << (more == 1 ? " message" : " messages");
+        stream_ << " left out\n";
     }
     capped_.clear();
 }
