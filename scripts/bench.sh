@@ -4,6 +4,7 @@
 #   descrambling a line      vs one XOR pass over the same bytes  (target: within 2x)
 #   loading 32,767 questions vs reading the file and one XOR pass over every byte
 #                                                                  (target: within 3x)
+#   a help topic of one paragraph, 512 KB vs 128 KB              (target: 4x the size, 6x the time at most)
 #   start-up to an idle main window, and its peak memory,
 #                            vs a minimal Qt Widgets window         (target: within 1.3x)
 #   the bank tool, run as a user runs it on files of 32,767 questions:
@@ -21,7 +22,7 @@ cd "$(dirname "$0")/.."
 scripts/deps.sh time
 build=${BUILD_DIR:-build-bench}
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DQUIZDECK_BUILD_BENCH=ON
-cmake --build "$build" --target quizdeck_bench quizdeck_bench_window startup_quizdeck startup_minimal \
+cmake --build "$build" --target quizdeck_bench quizdeck_bench_window quizdeck_bench_help startup_quizdeck startup_minimal \
     quizdeck-bank run_measured quizdeck_xml_bank
 export QT_QPA_PLATFORM=offscreen
 
@@ -29,9 +30,12 @@ csv="$build/bench.csv"
 "$build/bench/quizdeck_bench" --benchmark_repetitions=5 --benchmark_report_aggregates_only=true \
     --benchmark_out="$csv" --benchmark_out_format=csv "$@"
 "$build/bench/quizdeck_bench_window" "$@"
+help_csv="$build/bench-help.csv"
+"$build/bench/quizdeck_bench_help" --benchmark_repetitions=3 --benchmark_report_aggregates_only=true \
+    --benchmark_out="$help_csv" --benchmark_out_format=csv "$@"
 
 # Median real time of a benchmark, from the CSV.
-median() { grep "^\"$1_median\"" "$csv" | cut -d, -f3; }
+median() { grep -h "^\"$1_median\"" "$csv" "$help_csv" | cut -d, -f3; }
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
 
 # Start-up: median wall time of 21 runs of each program, and peak memory.
@@ -125,6 +129,7 @@ against "DescrambleLine 400 bytes:" "$(ratio "$(median BM_DescrambleLine/400)" "
 # comes within 3x of (reading plus the XOR pass alone is 3.3x the plain read).
 against "LoadQuestionFile 32,767:" "$(ratio "$(median BM_LoadQuestionFile)" "$(median BM_ReadFileAndXorEveryByte)")" 3 "x reading it and one XOR pass over every byte"
 echo "                          $(ratio "$(median BM_LoadQuestionFile)" "$(median BM_ReadFileIntoMemory)") x reading the file alone"
+against "Help topic 512 KB / 128 KB:" "$(ratio "$(median BM_HelpTopicLayout/512/iterations:3)" "$(median BM_HelpTopicLayout/128/iterations:3)")" 6 "x the time for 4x the size ($(median BM_HelpTopicLayout/128/iterations:3) ms vs $(median BM_HelpTopicLayout/512/iterations:3) ms)"
 against "Start-up:" "$(ratio "$quizdeck_us" "$minimal_us")" 1.3 "x the minimal program (${quizdeck_us} us vs ${minimal_us} us)"
 against "Peak memory at start-up:" "$(ratio "$quizdeck_kib" "$minimal_kib")" 1.3 "x the minimal program (${quizdeck_kib} KiB vs ${minimal_kib} KiB)"
 against "Moodle XML import 30,000:" "$(ratio "$xml_us" 1000000)" 1 "s for $xml_bytes bytes"

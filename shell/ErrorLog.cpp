@@ -1,5 +1,10 @@
 #include "shell/ErrorLog.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdio>
 
 #include <QLocale>
@@ -58,6 +63,53 @@ QString InCodePage(const QString& text, const QString& digits)
     return ToCodePage(text) ? text : digits;
 }
 
+// Closes a descriptor when it goes out of scope.
+class OpenFile {
+public:
+    explicit OpenFile(int fd) : fd_(fd) { }
+    ~OpenFile()
+    {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    OpenFile(const OpenFile&) = delete;
+    OpenFile& operator=(const OpenFile&) = delete;
+    int fd() const { return fd_; }
+
+private:
+    int fd_;
+};
+
+bool WriteWhole(int fd, std::string_view bytes)
+{
+    while (!bytes.empty()) {
+        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return false;
+        bytes.remove_prefix(static_cast<std::size_t>(written));
+    }
+    return true;
+}
+
+// Where the folder takes no new files (a read-only or unchangeable folder)
+// but the log itself may be written, the log is emptied and written where it
+// is: opened without following a link and without waiting, and only when
+// what was opened is a regular file of this one name. False when that is not
+// the case or the rewrite fails.
+bool RewriteInPlace(const std::filesystem::path& path, std::string_view line)
+{
+    const auto folder = path.has_parent_path() ? path.parent_path() : std::filesystem::path(".");
+    if (::faccessat(AT_FDCWD, folder.c_str(), W_OK, AT_EACCESS) == 0)
+        return false;  // the folder takes new files: the failure was another
+    const OpenFile file(::open(path.c_str(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
+    struct stat status { };
+    if (file.fd() < 0 || ::fstat(file.fd(), &status) != 0 || !S_ISREG(status.st_mode) || status.st_nlink != 1)
+        return false;
+    return ::ftruncate(file.fd(), 0) == 0 && WriteWhole(file.fd(), line);
+}
+
 }  // namespace
 
 std::string FormatLogLine(const QDateTime& when, std::int16_t number, std::string_view code)
@@ -96,7 +148,8 @@ void FileErrorLog::write(std::int16_t number, std::string_view code)
     try {
         WriteFileAtomically(path, line, options);
     } catch (const Failure& failure) {
-        Raise(failure.number(), path.string() + ": " + failure.detail());
+        if (!RewriteInPlace(path, line))
+            Raise(failure.number(), path.string() + ": " + failure.detail());
     }
 }
 

@@ -35,9 +35,11 @@ public:
 
 class FileErrorLog final : public ErrorLogWriter {
 public:
-    // Replaces the log file with the one line, all or nothing; throws
-    // Failure when it cannot, or when the log's name is a link or anything
-    // but a regular file.
+    // Replaces the log file with the one line, all or nothing. Where the
+    // folder takes no new files, a log that is a writable regular file of
+    // one name is rewritten in place instead. Throws Failure when neither
+    // can be done, or when the log's name is a link or anything but a
+    // regular file.
     void write(std::int16_t number, std::string_view code) override;
 };
 

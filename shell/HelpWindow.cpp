@@ -1,9 +1,9 @@
 #include "shell/HelpWindow.h"
 
-#include <QTextBrowser>
+#include <QShortcut>
 #include <QUrl>
-#include <QVBoxLayout>
 
+#include "shell/HelpBrowser.h"
 #include "shell/Resources.h"
 
 namespace qd {
@@ -12,22 +12,22 @@ namespace {
 constexpr const char* kTopicLink = "topic-";
 }
 
-HelpWindow::HelpWindow() : browser_(new QTextBrowser(this))
+HelpWindow::HelpWindow() : browser_(new HelpBrowser(this))
 {
     setAttribute(Qt::WA_QuitOnClose, false);
     setWindowIcon(ProgramIcon());
     resize(560, 480);
-    browser_->setOpenLinks(false);
-    browser_->setOpenExternalLinks(false);
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(browser_);
-    connect(browser_, &QTextBrowser::anchorClicked, this, &HelpWindow::followLink);
+    setCentralWidget(browser_);
+    browser_->setAccessibleDescription(QStringLiteral("Help topic"));
+    connect(browser_, &HelpBrowser::linkActivated, this, &HelpWindow::followLink);
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(escape, &QShortcut::activated, this, &QWidget::close);
 }
 
-void HelpWindow::setHelpFile(HelpFile file)
+void HelpWindow::setHelpFile(HelpFile file, const QString& folder)
 {
     file_ = std::move(file);
+    browser_->setImageFolder(folder);
 }
 
 void HelpWindow::showTopic(int number)
@@ -35,7 +35,10 @@ void HelpWindow::showTopic(int number)
     const HelpTopic& topic = file_.topic(number);
     current_ = file_.contains(number) ? number : kHelpContentsTopic;
     setWindowTitle(QStringLiteral("Quizdeck Help - ") + topic.title);
-    browser_->setMarkdown(QStringLiteral("# ") + topic.title + QStringLiteral("\n\n") + topic.body);
+    browser_->showMarkdown(QStringLiteral("# ") + topic.title + QStringLiteral("\n\n") + topic.body);
+    // A screen reader announces the new name of the focused document.
+    browser_->setAccessibleName(topic.title);
+    browser_->setFocus(Qt::OtherFocusReason);
 }
 
 QString HelpWindow::currentTitle() const

@@ -7,6 +7,7 @@
 
 int main(int argc, char** argv)
 {
+    qd::PrepareQt();
     QApplication app(argc, argv);
     qd::UseDesktopSeams();
     qd::PrepareApplication();

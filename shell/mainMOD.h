@@ -3,6 +3,13 @@
 
 namespace qd {
 
+// Keeps code and settings of the program folder out of Qt: Qt is given its
+// own qt.conf, built into the program, and the program folder is taken out
+// of the folders it loads plugins from. Call first in main, before the
+// application object exists: Qt loads the platform and its theme while that
+// object is built.
+void PrepareQt();
+
 // The program's look: widget style, font substitutes, pictures and icon.
 // Call once, after the application object exists.
 void PrepareApplication();

@@ -1,5 +1,6 @@
 // The error log file and the step runner that feeds it.
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -129,6 +130,44 @@ TEST_F(ErrorLogTest, AnUnwritableLogDropsTheEntryWithoutFailing)
     steps([] { Raise(9); });
     EXPECT_TRUE(steps([] {}));
     testing::internal::GetCapturedStderr();
+}
+
+// A folder that takes no new files (read-only, or unchangeable) while the log
+// in it may be written: the log is emptied and written where it is. A link in
+// the log's place is still never written through. Root may create files
+// anywhere, so the child process that logs gives up root's powers first; it
+// checks the files itself and says with its status what it found.
+TEST_F(ErrorLogTest, AFolderThatTakesNoNewFilesHasItsWritableLogRewrittenInPlace)
+{
+    constexpr uid_t kNobody = 65534;
+    const auto linked = folder() / "linked";
+    std::filesystem::create_directory(linked);
+    writeFile("Kestrel.err", "Time: an old entry that is longer than the new oneErr: 5File: :3401\r\n");
+    writeFile("victim.txt", "victim");
+    std::filesystem::create_symlink(folder() / "victim.txt", linked / "Kestrel.err");
+    const bool root = ::geteuid() == 0;
+    for (const auto& path : {folder(), folder() / "Kestrel.err", folder() / "victim.txt", linked}) {
+        if (root) {
+            ASSERT_EQ(::chown(path.c_str(), kNobody, kNobody), 0);
+        }
+    }
+    const auto logInReadOnlyFolders = [&] {
+        if (root && (::setgid(kNobody) != 0 || ::setuid(kNobody) != 0))
+            std::_Exit(4);
+        if (::chmod(linked.c_str(), 0555) != 0 || ::chmod(folder().c_str(), 0555) != 0)
+            std::_Exit(5);
+        LogError(91, "3702");
+        TheProgram().programFolder = linked;
+        LogError(13, "3402");
+        if (readFile("Kestrel.err") != "Time: 06.12.2026 06:38:06Err: 91File: :3702\r\n")
+            std::_Exit(6);
+        if (readFile("victim.txt") != "victim")
+            std::_Exit(7);
+        if (std::distance(std::filesystem::directory_iterator(folder()), {}) != 3)
+            std::_Exit(8);
+        std::_Exit(0);
+    };
+    EXPECT_EXIT(logInReadOnlyFolders(), ::testing::ExitedWithCode(0), "failure 13 in 3402 not logged");
 }
 
 TEST_F(ErrorLogTest, NothingIsWrittenWithoutAFailure)

@@ -5,6 +5,9 @@
 #include <functional>
 #include <string>
 
+#include <QLibraryInfo>
+#include <QProcess>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 #include "bank/QuestionFile.h"
@@ -138,6 +141,82 @@ TEST_F(HostileFileTest, ALogThatCannotBeWrittenNeverStopsALoad)
     EXPECT_EQ(QuestionCount(), 1);
     EXPECT_EQ(QuestionTable()[0].Question, "q\r\n");
     EXPECT_NE(errors.find("failure 62 in 3406 not logged"), std::string::npos);
+}
+
+// ---------------------------------------------------------------------------
+// Code from the program folder: a copy of the program folder, which others may
+// add files to, holds a platform theme plugin, or a qt.conf that names a
+// folder with one. The plugin marks a file when Qt loads it.
+
+struct StartUp {
+    bool started = false;
+    bool pluginLoaded = false;
+};
+
+class ProgramFolderPluginTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(dir_.isValid()); }
+
+    std::filesystem::path root() const { return dir_.path().toStdString(); }
+    void placePlugin(const std::filesystem::path& pluginFolder) const
+    {
+        std::filesystem::create_directories(pluginFolder / "platformthemes");
+        std::filesystem::copy_file(QUIZDECK_MARKER_PLUGIN, pluginFolder / "platformthemes" / "libquizdeckmarker.so");
+    }
+    // Copies `probe` into the program folder and starts it there headless.
+    StartUp start(const char* probe) const
+    {
+        const auto program = root() / "program";
+        std::filesystem::create_directories(program);
+        std::filesystem::copy_file(probe, program / "quizdeck", std::filesystem::copy_options::overwrite_existing);
+        const auto marker = root() / "marker";
+        std::filesystem::remove(marker);
+        QProcess process;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        environment.insert(QStringLiteral("QT_QPA_PLATFORMTHEME"), QStringLiteral("quizdeckmarker"));
+        environment.insert(QStringLiteral("QUIZDECK_MARKER_FILE"), QString::fromStdString(marker.string()));
+        process.setProcessEnvironment(environment);
+        process.start(QString::fromStdString((program / "quizdeck").string()), {});
+        const bool ended = process.waitForFinished(60000);
+        return {ended && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0
+                    && process.readAllStandardOutput().contains("library path"),
+                std::filesystem::exists(marker)};
+    }
+
+    QTemporaryDir dir_;
+};
+
+TEST_F(ProgramFolderPluginTest, APluginInTheProgramFolderIsNeverLoaded)
+{
+    placePlugin(root() / "program");
+    const StartUp plain = start(QUIZDECK_PLAIN_QT_PROBE);
+    ASSERT_TRUE(plain.started);
+    ASSERT_TRUE(plain.pluginLoaded) << "a plain Qt program loads the marker: the test shows what it should";
+    const StartUp quizdeck = start(QUIZDECK_STARTUP_PROBE);
+    ASSERT_TRUE(quizdeck.started);
+    EXPECT_FALSE(quizdeck.pluginLoaded);
+}
+
+TEST_F(ProgramFolderPluginTest, AQtConfInTheProgramFolderIsNotRead)
+{
+    placePlugin(root() / "elsewhere");
+    // The folder also offers Qt's own platforms, so that a program that reads
+    // the qt.conf starts at all.
+    std::filesystem::create_directory_symlink(
+        std::filesystem::path(QLibraryInfo::path(QLibraryInfo::PluginsPath).toStdString()) / "platforms",
+        root() / "elsewhere" / "platforms");
+    std::filesystem::create_directories(root() / "program");
+    const std::string conf =
+        "[Paths]\nPrefix=" + (root() / "elsewhere").string() + "\nPlugins=" + (root() / "elsewhere").string() + "\n";
+    for (const char* name : {"qt.conf", "qt6.conf"})
+        std::ofstream(root() / "program" / name) << conf;
+    const StartUp plain = start(QUIZDECK_PLAIN_QT_PROBE);
+    ASSERT_TRUE(plain.started);
+    ASSERT_TRUE(plain.pluginLoaded) << "a plain Qt program reads the folder's qt.conf";
+    const StartUp quizdeck = start(QUIZDECK_STARTUP_PROBE);
+    ASSERT_TRUE(quizdeck.started);
+    EXPECT_FALSE(quizdeck.pluginLoaded);
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include "shell/platform/DesktopHelpViewer.h"
 
+#include <QFileInfo>
+
 #include "shell/HelpWindow.h"
 #include "shell/platform/MessageBoxes.h"
 
@@ -22,7 +24,7 @@ bool DesktopHelpViewer::WinHelp(const QString& helpFile, HelpCommand command, st
     }
     if (!window_)
         window_ = std::make_unique<HelpWindow>();
-    window_->setHelpFile(std::move(*file));
+    window_->setHelpFile(std::move(*file), QFileInfo(helpFile).absolutePath());
     window_->showTopic(command == HelpCommand::Context ? static_cast<int>(data) : kHelpContentsTopic);
     window_->show();
     window_->raise();
