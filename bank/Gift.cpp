@@ -195,18 +195,6 @@ std::vector<Chars> SeenLines(const FormattedText& text, int line, std::string_vi
     return lines;
 }
 
-// Lines joined by one blank.
-Chars Joined(const std::vector<Chars>& lines)
-{
-    Chars joined;
-    for (const Chars& line : lines) {
-        if (!joined.empty())
-            joined.push_back({U' ', line.front().line, false});
-        joined.insert(joined.end(), line.begin(), line.end());
-    }
-    return joined;
-}
-
 struct GiftAnswer {
     bool right;
     int line;  // of its "=" or "~"

@@ -21,6 +21,17 @@ Chars Slice(const Chars& text, std::size_t from, std::size_t to)
     return Chars(text.begin() + static_cast<std::ptrdiff_t>(from), text.begin() + static_cast<std::ptrdiff_t>(to));
 }
 
+Chars Joined(const std::vector<Chars>& lines)
+{
+    Chars joined;
+    for (const Chars& line : lines) {
+        if (!joined.empty())
+            joined.push_back({U' ', line.front().line, false});
+        joined.insert(joined.end(), line.begin(), line.end());
+    }
+    return joined;
+}
+
 Chars Trimmed(const Chars& text, bool (*isSpace)(const Char&))
 {
     std::size_t begin = 0;

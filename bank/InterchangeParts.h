@@ -48,6 +48,8 @@ inline bool IsLayout(const Char& c)
 
 Chars Trimmed(const Chars& text, bool (*isSpace)(const Char&));
 Chars Slice(const Chars& text, std::size_t from, std::size_t to);
+// Lines joined by one blank.
+Chars Joined(const std::vector<Chars>& lines);
 Chars CharsOf(std::u32string_view text, int line);
 std::u32string CodesOf(const Chars& text);
 std::string Utf8Of(const Chars& text);

@@ -134,17 +134,6 @@ std::string AnswerList(const std::vector<std::size_t>& numbers)
     return (numbers.size() == 1 ? "answer " : "answers ") + list;
 }
 
-Chars Joined(const std::vector<Chars>& lines)
-{
-    Chars joined;
-    for (const Chars& line : lines) {
-        if (!joined.empty())
-            joined.push_back({U' ', line.front().line, false});
-        joined.insert(joined.end(), line.begin(), line.end());
-    }
-    return joined;
-}
-
 // Reads one multiple-choice question; throws Reject for what a card cannot hold.
 class QuestionReader {
 public:
