@@ -117,4 +117,21 @@ void PressOkOnNextMessageBox(std::function<void(const QMessageBox&)> report);
 // The scrambled form of plain lines, each followed by CR LF.
 std::string ScrambledFile(const std::vector<std::string>& plainLines);
 
+// Whether this build runs under AddressSanitizer, which keeps its own
+// allocation limits and cannot run under an address-space limit.
+constexpr bool UnderAddressSanitizer()
+{
+#if defined(__SANITIZE_ADDRESS__)
+    return true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+    return true;
+#else
+    return false;
+#endif
+#else
+    return false;
+#endif
+}
+
 }  // namespace qd::test

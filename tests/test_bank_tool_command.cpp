@@ -24,6 +24,7 @@ namespace {
 using test::RunTool;
 using test::ScrambledFile;
 using test::ToolRun;
+using test::UnderAddressSanitizer;
 using BankToolTest = test::ToolTest;
 using MessageCapTest = test::ToolTest;
 
@@ -122,21 +123,6 @@ TEST(BankToolFilter, LinesAcrossTheReadBufferComeThroughWhole)
     const ToolRun run = RunTool({"scramble"}, input + "last\r");
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.out, expected + Scrambled("last\r") + "\r\n");
-}
-
-constexpr bool UnderAddressSanitizer()
-{
-#if defined(__SANITIZE_ADDRESS__)
-    return true;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-    return true;
-#else
-    return false;
-#endif
-#else
-    return false;
-#endif
 }
 
 constexpr std::size_t kMiB = std::size_t {1024} * 1024;

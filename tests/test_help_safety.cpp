@@ -29,21 +29,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr bool UnderAddressSanitizer()
-{
-#if defined(__SANITIZE_ADDRESS__)
-    return true;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-    return true;
-#else
-    return false;
-#endif
-#else
-    return false;
-#endif
-}
-
 // The address space the process uses now, in bytes.
 std::size_t AddressSpaceInUse()
 {
