@@ -447,7 +447,8 @@ TEST_F(InterchangeToolTest, UsageMistakesExitWith2)
     const std::vector<std::pair<QStringList, std::string>> cases = {
         {{"import", "a.dat", "-o", "a.drv"},
          "import needs --format gift, aiken or xml (\"a.dat\" ends in none of .gift, .aiken, .txt and .xml)"},
-        {{"import", "--format", "moodle", "a.gift", "-o", "a.drv"}, "unknown format \"moodle\"; use gift, aiken or xml"},
+        {{"import", "--format", "moodle", "a.gift", "-o", "a.drv"},
+         "unknown format \"moodle\"; use gift, aiken or xml"},
         {{"import", "--format", "gift", "a.gift"}, "import needs -o FILE.drv"},
         {{"import", "--format", "gift", "-o", "a.drv"}, "import takes one source file"},
         {{"import", "--format", "gift", "--format", "aiken", "a.gift", "-o", "a.drv"}, "--format given twice"},
