@@ -39,7 +39,7 @@ TEST(QuotedValues, AreCutAndShowControlCharactersEscaped)
     EXPECT_EQ(Quoted("\x1B]0;PWNED\a\x1B[2Jbogus"), "\"\\x1B]0;PWNED\\x07\\x1B[2Jbogus\"");
     EXPECT_EQ(Quoted("say \"hi\"\tnow \xC2\x9B \xFF"), "\"say \\x22hi\\x22\tnow \\x9B \\xFF\"");
     EXPECT_EQ(Quoted(std::string(80, 'x')), "\"" + std::string(80, 'x') + "\"");
-    EXPECT_EQ(Quoted(std::string(30 * 1024 * 1024, 'x')), "\"" + std::string(80, 'x') + "\xE2\x80\xA6\"");
+    EXPECT_EQ(Quoted(std::string(std::size_t {30} * 1024 * 1024, 'x')), "\"" + std::string(80, 'x') + "\xE2\x80\xA6\"");
     // Characters, not bytes, are counted, and none is cut in two.
     std::string greek;
     for (int i = 0; i < 100; ++i)
