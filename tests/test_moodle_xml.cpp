@@ -266,8 +266,9 @@ TEST(MoodleXmlImport, ReadsEveryHtmlTextAsItAloneShows)
         for (const std::string& text : html) {
             questions += "<question type=\"multichoice\"><questiontext><text><![CDATA[Q " + text
                 + "]]></text></questiontext>" + Answers(1) + "</question>\n";
+            const auto plain = HtmlLines(DecodeUtf8("Q " + text));
             std::vector<std::string> lines;
-            for (const std::u32string& line : HtmlLines(DecodeUtf8("Q " + text)).lines)
+            for (const std::u32string& line : plain.lines)
                 lines.push_back(EncodeUtf8(line));
             expected.push_back(lines);
         }
