@@ -161,7 +161,7 @@ public:
     }
 
     // The question from its texts as a reader sees them (SeeTexts); throws Reject.
-    Draft finish()
+    XmlDraft finish()
     {
         std::vector<SeenText>& seen = texts_.seen;
         draft_.questionLines = std::move(seen[0].lines);
@@ -169,7 +169,7 @@ public:
             pictures_.emplace_back("the question text");
         for (std::size_t i = 0; i < 4; ++i)
             draft_.answers[i] = answer(i, texts_.parts[i + 1], seen[i + 1]);
-        draft_.reference = Joined(seen[5].lines);
+        draft_.reference = std::move(seen[5].lines);
         if (seen[5].pictures)
             pictures_.emplace_back("the reference");
         addNotes();
@@ -209,20 +209,19 @@ private:
         draft_.right = right.front();
     }
 
-    Chars answer(std::size_t i, const TextPart& part, const SeenText& seen)
+    std::vector<SeenLine> answer(std::size_t i, const TextPart& part, SeenText& seen)
     {
         const XmlAnswer& answer = question_.answers[i];
         const std::string number = std::to_string(i + 1);
         if (!part.html && seen.lines.size() > 1)
-            reject(seen.lines[1].front().line, "a line break inside answer " + number);
+            reject(seen.lines[1].line, "a line break inside answer " + number);
         if (seen.pictures)
             pictures_.push_back("answer " + number);
         if (answer.feedback)
             feedback_.push_back(i + 1);
-        Chars text = Joined(seen.lines);
-        if (text.empty())
+        if (seen.lines.empty())
             reject(answer.line, "answer " + number + " is empty");
-        return text;
+        return std::move(seen.lines);
     }
 
     void addNotes()
@@ -252,7 +251,7 @@ private:
 
     const XmlQuestion& question_;
     QuestionTexts texts_;
-    Draft draft_;
+    XmlDraft draft_;
     std::vector<std::size_t> penalties_;
     std::vector<std::size_t> feedback_;
     std::vector<std::string> pictures_;
@@ -287,7 +286,7 @@ ReadBatch ReadQuestions(const std::vector<XmlQuestion>& batch)
     for (std::size_t i = 0; i < batch.size(); ++i) {
         try {
             if (readers[i])
-                read.outcomes[i] = Converted(readers[i]->finish(), batch[i].line);
+                read.outcomes[i] = moodlexml::Converted(readers[i]->finish(), batch[i].line);
         } catch (const Reject& reject) {
             read.outcomes[i] = Rejected(reject);
         }

@@ -4,6 +4,9 @@
 
 #include "bank/HtmlText.h"
 #include "bank/MoodleXmlParts.h"
+#include "bank/QuestionBank.h"
+#include "bank/Text.h"
+#include "shell/CodePage.h"
 
 namespace qd::moodlexml {
 
@@ -17,14 +20,14 @@ bool IsTrimmed(char32_t code)
     return code == U' ' || code == U'\t' || code == U'\n' || code == U'\r' || code == U'\v' || code == 0;
 }
 
-std::vector<Chars> PlainLines(std::u32string_view text, int line)
+std::vector<SeenLine> PlainLines(std::u32string_view text, int line)
 {
-    std::vector<Chars> lines;
+    std::vector<SeenLine> lines;
     for (std::size_t pos = 0; pos <= text.size(); ++line) {
         const std::size_t end = std::min(text.find(U'\n', pos), text.size());
         const std::u32string_view piece = TrimmedBlanks(text.substr(pos, end - pos));
         if (!piece.empty())
-            lines.push_back(CharsOf(piece, line));
+            lines.push_back({std::u32string(piece), line});
         pos = end + 1;
     }
     return lines;
@@ -64,7 +67,7 @@ std::optional<std::vector<std::vector<std::u32string>>> HtmlPieces(const std::ve
 
 // Each of `html` as HtmlLines gives it: all in one parse, or each question's
 // in one, or one by one.
-std::vector<HtmlText> Rendered(const std::vector<std::u32string_view>& html, const std::vector<std::size_t>& firsts)
+std::vector<HtmlText> Parsed(const std::vector<std::u32string_view>& html, const std::vector<std::size_t>& firsts)
 {
     std::vector<HtmlText> rendered(html.size());
     auto take = [&](std::size_t from, std::size_t to) {
@@ -87,6 +90,33 @@ std::vector<HtmlText> Rendered(const std::vector<std::u32string_view>& html, con
         for (std::size_t i = from; i < to; ++i)
             rendered[i] = HtmlLines(html[i]);
     }
+    return rendered;
+}
+
+// Each of `html` as HtmlLines gives it: the simple ones read directly, the
+// others parsed.
+std::vector<HtmlText> Rendered(const std::vector<std::u32string_view>& html, const std::vector<std::size_t>& firsts)
+{
+    std::vector<HtmlText> rendered(html.size());
+    std::vector<std::size_t> others;
+    std::vector<std::u32string_view> othersHtml;
+    std::vector<std::size_t> othersFirsts;
+    std::size_t question = 0;
+    for (std::size_t i = 0; i < html.size(); ++i) {
+        for (; question < firsts.size() && firsts[question] <= i; ++question)
+            othersFirsts.push_back(others.size());
+        if (auto lines = SimpleHtmlLines(html[i])) {
+            rendered[i].lines = std::move(*lines);
+            continue;
+        }
+        others.push_back(i);
+        othersHtml.push_back(html[i]);
+    }
+    if (others.empty())
+        return rendered;
+    std::vector<HtmlText> parsed = Parsed(othersHtml, othersFirsts);
+    for (std::size_t i = 0; i < others.size(); ++i)
+        rendered[others[i]] = std::move(parsed[i]);
     return rendered;
 }
 
@@ -128,7 +158,7 @@ void SeeTexts(const std::vector<QuestionTexts*>& questions)
                 html.push_back(question->texts[i]);
         }
     }
-    const std::vector<HtmlText> rendered = Rendered(html, firsts);
+    std::vector<HtmlText> rendered = Rendered(html, firsts);
     std::size_t next = 0;
     for (QuestionTexts* question : questions) {
         question->seen.assign(question->parts.size(), {});
@@ -139,12 +169,95 @@ void SeeTexts(const std::vector<QuestionTexts*>& questions)
                 seen.lines = PlainLines(question->texts[i], question->lines[i]);
                 continue;
             }
-            const HtmlText& text = rendered[next++];
-            for (const std::u32string& line : text.lines)
-                seen.lines.push_back(CharsOf(line, question->lines[i]));
+            HtmlText& text = rendered[next++];
+            for (std::u32string& line : text.lines)
+                seen.lines.push_back({std::move(line), question->lines[i]});
             seen.pictures = seen.pictures || text.images > 0;
         }
     }
+}
+
+}  // namespace qd::moodlexml
+
+namespace qd::moodlexml {
+
+namespace {
+
+// Appends the code-page bytes of `text`; false when a character is a
+// control character or has no byte in the code page.
+bool AppendCodePage(std::string& bytes, std::u32string_view text)
+{
+    for (const char32_t code : text) {
+        const auto byte = IsControl(code) ? std::nullopt : CodePageByte(code);
+        if (!byte)
+            return false;
+        bytes += *byte;
+    }
+    return true;
+}
+
+// Lines joined by one blank, in code-page bytes.
+bool AppendJoined(std::string& bytes, const std::vector<SeenLine>& lines)
+{
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (i > 0)
+            bytes += ' ';
+        if (!AppendCodePage(bytes, lines[i].text))
+            return false;
+    }
+    return true;
+}
+
+// The question when every character fits the code page and no limit is
+// passed: then interchange::Converted would give it with no error.
+std::optional<QuestionRecord> PlainRecord(const XmlDraft& draft)
+{
+    if (draft.questionLines.size() > static_cast<std::size_t>(kMaxQuestionLines))
+        return std::nullopt;
+    QuestionRecord question;
+    question.NumLines = std::to_string(draft.questionLines.size());
+    std::string line;
+    for (const SeenLine& seen : draft.questionLines) {
+        line.clear();
+        if (!AppendCodePage(line, seen.text))
+            return std::nullopt;
+        AddQuestionLine(question, line);
+    }
+    for (std::size_t i = 0; i < draft.answers.size(); ++i) {
+        if (!AppendJoined(question.answer(i), draft.answers[i]))
+            return std::nullopt;
+    }
+    question.AnsNum = std::to_string(draft.right + 1);
+    if (draft.reference.empty())
+        question.Ref = std::string(kNoReferenceText);
+    else if (!AppendJoined(question.Ref, draft.reference))
+        return std::nullopt;
+    return question;
+}
+
+Chars JoinedChars(const std::vector<SeenLine>& lines)
+{
+    std::vector<Chars> chars;
+    for (const SeenLine& line : lines)
+        chars.push_back(CharsOf(line.text, line.line));
+    return Joined(chars);
+}
+
+}  // namespace
+
+Outcome Converted(XmlDraft draft, int firstLine)
+{
+    if (auto question = PlainRecord(draft))
+        return {std::move(question), {}, std::move(draft.notes)};
+    Draft chars;
+    for (const SeenLine& line : draft.questionLines)
+        chars.questionLines.push_back(CharsOf(line.text, line.line));
+    for (std::size_t i = 0; i < draft.answers.size(); ++i)
+        chars.answers[i] = JoinedChars(draft.answers[i]);
+    chars.right = draft.right;
+    chars.reference = JoinedChars(draft.reference);
+    chars.notes = std::move(draft.notes);
+    return interchange::Converted(std::move(chars), firstLine);
 }
 
 }  // namespace qd::moodlexml
