@@ -5,8 +5,11 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
+#include <condition_variable>
 #include <deque>
-#include <future>
+#include <exception>
+#include <mutex>
+#include <thread>
 #include <utility>
 
 #include "bank/InterchangeParts.h"
@@ -295,10 +298,14 @@ ReadBatch ReadQuestions(const std::vector<XmlQuestion>& batch)
 }
 
 // Questions read in batches on a second thread while the parser goes on,
-// and added to the bank in file order.
+// and added to the bank in file order by that thread. A source of one batch
+// is read on the calling thread alone.
 class BatchReader {
 public:
     explicit BatchReader(BankBuilder& builder) : builder_(builder) { batch_.reserve(kBatch); }
+    BatchReader(const BatchReader&) = delete;
+    BatchReader& operator=(const BatchReader&) = delete;
+    ~BatchReader() { stop(); }
 
     void take(XmlQuestion&& question)
     {
@@ -307,41 +314,89 @@ public:
             send();
     }
 
-    // Every question taken is in the bank.
+    // Every question taken is in the bank; what the second thread threw is
+    // thrown here.
     void finish()
     {
+        if (!worker_.joinable()) {
+            add(ReadQuestions(batch_));
+            batch_.clear();
+            return;
+        }
         send();
-        while (!reading_.empty())
-            receive();
+        stop();
+        if (failure_)
+            std::rethrow_exception(failure_);
     }
 
 private:
     static constexpr std::size_t kBatch = 64;
-    static constexpr std::size_t kReading = 2;  // batches read at once, besides the parse
+    static constexpr std::size_t kQueued = 2;  // batches waiting for the second thread
 
     void send()
     {
         if (batch_.empty())
             return;
-        reading_.push_back(
-            std::async(std::launch::async, [batch = std::move(batch_)] { return ReadQuestions(batch); }));
+        if (!worker_.joinable())
+            worker_ = std::thread([this] { work(); });
+        std::unique_lock<std::mutex> lock(mutex_);
+        changed_.wait(lock, [this] { return queue_.size() < kQueued; });
+        queue_.push_back(std::move(batch_));
+        lock.unlock();
+        changed_.notify_all();
         batch_ = {};
         batch_.reserve(kBatch);
-        while (reading_.size() > kReading)
-            receive();
     }
 
-    void receive()
+    // Lets the second thread read what is queued, and waits for it to end.
+    void stop()
     {
-        ReadBatch read = reading_.front().get();
-        reading_.pop_front();
+        if (!worker_.joinable())
+            return;
+        {
+            const std::lock_guard<std::mutex> lock(mutex_);
+            done_ = true;
+        }
+        changed_.notify_all();
+        worker_.join();
+    }
+
+    void work()
+    {
+        for (;;) {
+            std::vector<XmlQuestion> batch;
+            {
+                std::unique_lock<std::mutex> lock(mutex_);
+                changed_.wait(lock, [this] { return !queue_.empty() || done_; });
+                if (queue_.empty())
+                    return;
+                batch = std::move(queue_.front());
+                queue_.pop_front();
+            }
+            changed_.notify_all();
+            try {
+                if (!failure_)
+                    add(ReadQuestions(batch));
+            } catch (...) {
+                failure_ = std::current_exception();
+            }
+        }
+    }
+
+    void add(ReadBatch read)
+    {
         for (std::size_t i = 0; i < read.outcomes.size(); ++i)
             builder_.add(std::move(read.outcomes[i]), read.lines[i]);
     }
 
     BankBuilder& builder_;
     std::vector<XmlQuestion> batch_;
-    std::deque<std::future<ReadBatch>> reading_;
+    std::thread worker_;
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::deque<std::vector<XmlQuestion>> queue_;
+    bool done_ = false;
+    std::exception_ptr failure_;  // read only once the second thread has ended
 };
 
 }  // namespace
@@ -355,12 +410,15 @@ XmlImport ImportMoodleXml(std::string_view bytes)
         if (question.type != "category")
             reader.take(std::move(question));
     };
+    std::optional<SourceError> wrongRoot;  // added once the second thread is done with the bank
     sink.wrongRoot = [&](int line, const std::string& root) {
-        builder.error(line, "the root element is <" + root + ">, not <quiz>: this is not Moodle XML");
+        wrongRoot = SourceError {line, "the root element is <" + root + ">, not <quiz>: this is not Moodle XML"};
     };
     XmlImport imported;
     imported.fault = ReadMoodleXml(bytes, sink);
     reader.finish();
+    if (wrongRoot)
+        builder.error(wrongRoot->line, std::move(wrongRoot->message));
     if (!imported.fault)
         imported.result = builder.finish();
     return imported;

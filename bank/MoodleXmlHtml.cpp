@@ -66,6 +66,7 @@ public:
 
     std::optional<std::vector<std::u32string>> lines()
     {
+        text_.reserve(html_.size() + 2);
         while (pos_ < html_.size()) {
             const char32_t code = html_[pos_];
             const bool read = code == U'<' ? tag() : code == U'&' ? reference() : run();

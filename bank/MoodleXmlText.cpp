@@ -20,6 +20,17 @@ bool IsTrimmed(char32_t code)
     return code == U' ' || code == U'\t' || code == U'\n' || code == U'\r' || code == U'\v' || code == 0;
 }
 
+// The characters of UTF-8 bytes, as DecodeUtf8 gives them; most texts are
+// ASCII, widened byte for byte.
+std::u32string Characters(std::string_view bytes)
+{
+    if (std::any_of(bytes.begin(), bytes.end(), [](char byte) { return static_cast<unsigned char>(byte) >= 0x80; }))
+        return DecodeUtf8(bytes);
+    std::u32string characters(bytes.size(), U'\0');
+    std::copy(bytes.begin(), bytes.end(), characters.begin());
+    return characters;
+}
+
 std::vector<SeenLine> PlainLines(std::u32string_view text, int line)
 {
     std::vector<SeenLine> lines;
@@ -132,15 +143,16 @@ QuestionTexts TrimmedTexts(std::vector<TextPart> parts)
                           "the <text> of " + part.what + " holds XML elements; HTML must be escaped or in CDATA"};
         if (text.tooLong)
             throw Reject {text.line, part.what + " is longer than 16 MiB"};
-        const std::u32string whole = DecodeUtf8(text.text);
+        // What is trimmed is ASCII, which no byte of another UTF-8 character is.
+        const std::string_view whole = text.text;
         std::size_t begin = 0;
         std::size_t end = whole.size();
         int line = text.line;
-        for (; begin < end && IsTrimmed(whole[begin]); ++begin)
-            line += whole[begin] == U'\n' ? 1 : 0;
-        while (end > begin && IsTrimmed(whole[end - 1]))
+        for (; begin < end && IsTrimmed(static_cast<unsigned char>(whole[begin])); ++begin)
+            line += whole[begin] == '\n' ? 1 : 0;
+        while (end > begin && IsTrimmed(static_cast<unsigned char>(whole[end - 1])))
             --end;
-        question.texts.push_back(whole.substr(begin, end - begin));
+        question.texts.push_back(Characters(whole.substr(begin, end - begin)));
         question.lines.push_back(line);
     }
     question.parts = std::move(parts);
@@ -188,6 +200,10 @@ namespace {
 bool AppendCodePage(std::string& bytes, std::u32string_view text)
 {
     for (const char32_t code : text) {
+        if (code >= 0x20 && code < 0x7F) {
+            bytes += static_cast<char>(code);
+            continue;
+        }
         const auto byte = IsControl(code) ? std::nullopt : CodePageByte(code);
         if (!byte)
             return false;
