@@ -260,49 +260,57 @@ private:
     std::vector<std::string> pictures_;
 };
 
-// A batch of questions read: each one's outcome, and the line it is reported on.
-struct ReadBatch {
-    std::vector<Outcome> outcomes;
-    std::vector<int> lines;
-};
+// Reads batches of questions into the bank, their HTML in one parse where
+// the markup allows; its room is kept from one batch to the next.
+class QuestionsReader {
+public:
+    explicit QuestionsReader(BankBuilder& builder) : builder_(builder) { }
 
-// Reads a batch of questions, their HTML in one parse where the markup allows.
-ReadBatch ReadQuestions(const std::vector<XmlQuestion>& batch)
-{
-    ReadBatch read {std::vector<Outcome>(batch.size()), {}};
-    std::vector<std::optional<QuestionReader>> readers(batch.size());
-    std::vector<QuestionTexts*> texts;
-    for (std::size_t i = 0; i < batch.size(); ++i) {
-        read.lines.push_back(batch[i].line);
-        if (batch[i].type != "multichoice") {
-            read.outcomes[i] = Rejected({batch[i].line, TypeReason(batch[i].type)});
-            continue;
+    void read(const std::vector<XmlQuestion>& batch)
+    {
+        outcomes_.clear();
+        outcomes_.resize(batch.size());
+        readers_.clear();
+        readers_.resize(batch.size());
+        texts_.clear();
+        for (std::size_t i = 0; i < batch.size(); ++i) {
+            if (batch[i].type != "multichoice") {
+                outcomes_[i] = Rejected({batch[i].line, TypeReason(batch[i].type)});
+                continue;
+            }
+            try {
+                texts_.push_back(&readers_[i].emplace(batch[i]).prepare());
+            } catch (const Reject& reject) {
+                outcomes_[i] = Rejected(reject);
+                readers_[i].reset();
+            }
         }
-        try {
-            texts.push_back(&readers[i].emplace(batch[i]).prepare());
-        } catch (const Reject& reject) {
-            read.outcomes[i] = Rejected(reject);
-            readers[i].reset();
+        SeeTexts(texts_);
+        for (std::size_t i = 0; i < batch.size(); ++i) {
+            try {
+                if (readers_[i])
+                    outcomes_[i] = moodlexml::Converted(readers_[i]->finish(), batch[i].line);
+            } catch (const Reject& reject) {
+                outcomes_[i] = Rejected(reject);
+            }
         }
+        for (std::size_t i = 0; i < batch.size(); ++i)
+            builder_.add(std::move(outcomes_[i]), batch[i].line);
     }
-    SeeTexts(texts);
-    for (std::size_t i = 0; i < batch.size(); ++i) {
-        try {
-            if (readers[i])
-                read.outcomes[i] = moodlexml::Converted(readers[i]->finish(), batch[i].line);
-        } catch (const Reject& reject) {
-            read.outcomes[i] = Rejected(reject);
-        }
-    }
-    return read;
-}
+
+private:
+    BankBuilder& builder_;
+    std::vector<Outcome> outcomes_;
+    std::vector<std::optional<QuestionReader>> readers_;
+    std::vector<QuestionTexts*> texts_;
+};
 
 // Questions read in batches on a second thread while the parser goes on,
 // and added to the bank in file order by that thread. A source of one batch
 // is read on the calling thread alone.
 class BatchReader {
 public:
-    explicit BatchReader(BankBuilder& builder) : builder_(builder) { batch_.reserve(kBatch); }
+    explicit BatchReader(BankBuilder& builder) : questions_(builder) { batch_.reserve(kBatch); }
     BatchReader(const BatchReader&) = delete;
     BatchReader& operator=(const BatchReader&) = delete;
     ~BatchReader() { stop(); }
@@ -319,7 +327,7 @@ public:
     void finish()
     {
         if (!worker_.joinable()) {
-            add(ReadQuestions(batch_));
+            questions_.read(batch_);
             batch_.clear();
             return;
         }
@@ -376,20 +384,14 @@ private:
             changed_.notify_all();
             try {
                 if (!failure_)
-                    add(ReadQuestions(batch));
+                    questions_.read(batch);
             } catch (...) {
                 failure_ = std::current_exception();
             }
         }
     }
 
-    void add(ReadBatch read)
-    {
-        for (std::size_t i = 0; i < read.outcomes.size(); ++i)
-            builder_.add(std::move(read.outcomes[i]), read.lines[i]);
-    }
-
-    BankBuilder& builder_;
+    QuestionsReader questions_;  // used by the second thread once it runs
     std::vector<XmlQuestion> batch_;
     std::thread worker_;
     std::mutex mutex_;

@@ -176,11 +176,11 @@ private:
             const char32_t quote = at(pos);
             if (quote != U'"' && quote != U'\'')
                 return false;
-            const std::size_t end = html_.find(quote, pos + 1);
-            if (end == std::u32string_view::npos
-                || html_.substr(pos + 1, end - pos - 1).find_first_of(U"<&") != std::u32string_view::npos)
-                return false;
-            pos = end + 1;
+            for (++pos; at(pos) != quote; ++pos) {
+                if (pos >= html_.size() || !IsPlainCharacter(at(pos)) || at(pos) == U'<' || at(pos) == U'&')
+                    return false;
+            }
+            ++pos;
         }
         return true;
     }

@@ -70,6 +70,9 @@ TEST(MoodleXmlHtml, LeavesAnyOtherMarkupToTheParser)
     };
     for (const std::string& html : others)
         EXPECT_FALSE(SimpleLines(html)) << html;
+    // The HTML parser takes a NUL for the end of its input, in a value too.
+    EXPECT_FALSE(SimpleLines(std::string("<p style=\"a\0b\">text</p>", 23)));
+    EXPECT_FALSE(SimpleLines(std::string("a\0b", 3)));
 }
 
 // Random pieces of HTML, simple or not: whatever is read without the parser
