@@ -1,6 +1,7 @@
 // The texts of a Moodle XML question as the lines a reader sees: HTML through
 // bank/HtmlText.h, the other formats cut at their line breaks.
 #include <algorithm>
+#include <array>
 
 #include "bank/HtmlText.h"
 #include "bank/MoodleXmlParts.h"
@@ -104,8 +105,35 @@ std::vector<HtmlText> Parsed(const std::vector<std::u32string_view>& html, const
     return rendered;
 }
 
-// Each of `html` as HtmlLines gives it: the simple ones read directly, the
-// others parsed.
+// Elements that open in the body wherever they stand.
+constexpr std::array<std::u32string_view, 24> kBodyElements = {
+    U"p",  U"div", U"span", U"b",  U"i",  U"u",  U"em",  U"strong", U"sub", U"sup", U"ul",   U"ol",
+    U"h1", U"h2",  U"h3",   U"h4", U"h5", U"h6", U"pre", U"br",     U"img", U"a",   U"font", U"table",
+};
+
+// HTML that starts with an element that opens in the body, which leaves the
+// HTML parser as a paragraph mark before it does: text first is put in a
+// paragraph at the start of a document only, a <title> or a comment first
+// goes before the body, and a </p> then closes what it would not after a mark.
+bool StartsInBody(std::u32string_view html)
+{
+    if (html.empty() || html.front() != U'<')
+        return false;
+    std::u32string name;
+    for (std::size_t i = 1; i < html.size() && name.size() <= 6; ++i) {
+        const char32_t code = html[i];
+        if ((code >= U'a' && code <= U'z') || (code >= U'0' && code <= U'9'))
+            name += code;
+        else if (code >= U'A' && code <= U'Z')
+            name += static_cast<char32_t>(code - U'A' + U'a');
+        else
+            break;
+    }
+    return std::find(kBodyElements.begin(), kBodyElements.end(), name) != kBodyElements.end();
+}
+
+// Each of `html` as HtmlLines gives it: the simple ones read directly, those
+// that start in the body parsed a batch at a time, the others alone.
 std::vector<HtmlText> Rendered(const std::vector<std::u32string_view>& html, const std::vector<std::size_t>& firsts)
 {
     std::vector<HtmlText> rendered(html.size());
@@ -118,6 +146,10 @@ std::vector<HtmlText> Rendered(const std::vector<std::u32string_view>& html, con
             othersFirsts.push_back(others.size());
         if (auto lines = SimpleHtmlLines(html[i])) {
             rendered[i].lines = std::move(*lines);
+            continue;
+        }
+        if (!StartsInBody(html[i])) {
+            rendered[i] = HtmlLines(html[i]);
             continue;
         }
         others.push_back(i);
