@@ -286,6 +286,7 @@ std::optional<QuestionRecord> PlainRecord(const XmlDraft& draft)
 Chars JoinedChars(const std::vector<SeenLine>& lines)
 {
     std::vector<Chars> chars;
+    chars.reserve(lines.size());
     for (const SeenLine& line : lines)
         chars.push_back(CharsOf(line.text, line.line));
     return Joined(chars);
@@ -298,6 +299,7 @@ Outcome Converted(XmlDraft draft, int firstLine)
     if (auto question = PlainRecord(draft))
         return {std::move(question), {}, std::move(draft.notes)};
     Draft chars;
+    chars.questionLines.reserve(draft.questionLines.size());
     for (const SeenLine& line : draft.questionLines)
         chars.questionLines.push_back(CharsOf(line.text, line.line));
     for (std::size_t i = 0; i < draft.answers.size(); ++i)
