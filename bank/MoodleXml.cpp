@@ -350,9 +350,15 @@ private:
         std::unique_lock<std::mutex> lock(mutex_);
         changed_.wait(lock, [this] { return queue_.size() < kQueued; });
         queue_.push_back(std::move(batch_));
+        batch_ = {};
+        if (!read_.empty()) {
+            batch_ = std::move(read_.back());
+            read_.pop_back();
+        }
         lock.unlock();
         changed_.notify_all();
-        batch_ = {};
+        // The questions are freed by the thread that made them, and the room kept.
+        batch_.clear();
         batch_.reserve(kBatch);
     }
 
@@ -388,6 +394,8 @@ private:
             } catch (...) {
                 failure_ = std::current_exception();
             }
+            const std::lock_guard<std::mutex> lock(mutex_);
+            read_.push_back(std::move(batch));
         }
     }
 
@@ -397,6 +405,7 @@ private:
     std::mutex mutex_;
     std::condition_variable changed_;
     std::deque<std::vector<XmlQuestion>> queue_;
+    std::vector<std::vector<XmlQuestion>> read_;  // batches read, handed back to be freed and filled again
     bool done_ = false;
     std::exception_ptr failure_;  // read only once the second thread has ended
 };
