@@ -30,7 +30,7 @@ for target in $targets; do
         -artifact_prefix="$build/artifacts/$target-" -print_final_stats=1 "$corpus" "fuzz/corpus/${target#fuzz_}" \
         >"$build/$target.log" 2>&1 || failed="$failed $target"
     # The runs, the coverage reached (cov: edges, ft: features, corp: inputs kept) and any fault.
-    grep -E '^(#[0-9]+ +DONE|Done|stat::number_of_executed_units|==[0-9]+==ERROR|SUMMARY|.*runtime error)' \
+    grep -E '^(#[0-9]+[[:space:]]+DONE|Done|stat::number_of_executed_units|==[0-9]+==ERROR|SUMMARY|.*runtime error)' \
         "$build/$target.log" || true
 done
 if [ -n "$failed" ]; then
