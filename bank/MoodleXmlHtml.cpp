@@ -1,6 +1,9 @@
 // The HTML most question texts are written in (paragraphs, line breaks and
 // text) read without building a document, giving the lines HtmlLines gives.
 // Any other markup is left to HtmlLines.
+#include <algorithm>
+#include <array>
+
 #include <libxml/HTMLparser.h>
 
 #include "bank/MoodleXmlParts.h"
@@ -55,6 +58,38 @@ int DigitValue(char32_t code, int base)
     if (base == 16 && code >= U'A' && code <= U'F')
         return static_cast<int>(code - U'A') + 10;
     return -1;
+}
+
+// Blanks, then attributes written name="value" or name='value', then
+// blanks; true with `pos` after them. A value holds plain characters only,
+// no "<" and no reference.
+bool SkipAttributes(std::u32string_view html, std::size_t& pos)
+{
+    const auto at = [html](std::size_t i) { return i < html.size() ? html[i] : U'\0'; };
+    while (IsMarkupBlank(at(pos))) {
+        while (IsMarkupBlank(at(pos)))
+            ++pos;
+        if (!IsNameStart(at(pos)))
+            return true;
+        while (IsNameChar(at(pos)))
+            ++pos;
+        while (IsMarkupBlank(at(pos)))
+            ++pos;
+        if (at(pos) != U'=')
+            return false;
+        ++pos;
+        while (IsMarkupBlank(at(pos)))
+            ++pos;
+        const char32_t quote = at(pos);
+        if (quote != U'"' && quote != U'\'')
+            return false;
+        for (++pos; at(pos) != quote; ++pos) {
+            if (pos >= html.size() || !IsPlainCharacter(at(pos)) || at(pos) == U'<' || at(pos) == U'&')
+                return false;
+        }
+        ++pos;
+    }
+    return true;
 }
 
 // Reads the HTML as the HTML reader builds its document: text before any
@@ -155,37 +190,7 @@ private:
         return true;
     }
 
-    // Blanks, then attributes written name="value" or name='value', then
-    // blanks; true with `pos` after them.
-    bool attributes(std::size_t& pos) const
-    {
-        while (IsMarkupBlank(at(pos))) {
-            while (IsMarkupBlank(at(pos)))
-                ++pos;
-            if (!IsNameStart(at(pos)))
-                return true;
-            while (IsNameChar(at(pos)))
-                ++pos;
-            while (IsMarkupBlank(at(pos)))
-                ++pos;
-            if (at(pos) != U'=')
-                return false;
-            ++pos;
-            while (IsMarkupBlank(at(pos)))
-                ++pos;
-            const char32_t quote = at(pos);
-            if (quote != U'"' && quote != U'\'')
-                return false;
-            for (++pos; at(pos) != quote; ++pos) {
-                if (pos >= html_.size() || !IsPlainCharacter(at(pos)) || at(pos) == U'<' || at(pos) == U'&')
-                    return false;
-            }
-            ++pos;
-        }
-        return true;
-    }
-
-    // <p> or <br> with attributes as attributes() reads them, or </p>.
+    // <p> or <br> with attributes as SkipAttributes reads them, or </p>.
     bool tag()
     {
         std::size_t pos = pos_ + 1;
@@ -202,7 +207,7 @@ private:
                 ++pos;
             if (name != U"p")
                 return false;
-        } else if (!attributes(pos)) {
+        } else if (!SkipAttributes(html_, pos)) {
             return false;
         }
         const bool empty = name == U"br" && at(pos) == U'/' && at(pos + 1) == U'>';
@@ -246,11 +251,62 @@ private:
     bool paragraph_ = false;  // a paragraph is open
 };
 
+// Elements that open and close only where their tags stand: no raw text
+// inside them, no element implied around them.
+constexpr std::array<std::u32string_view, 43> kNestedElements = {
+    U"p",     U"div",        U"span",  U"b",     U"i",     U"u",   U"s",    U"em", U"strong",  U"sub",    U"sup",
+    U"small", U"big",        U"tt",    U"code",  U"kbd",   U"var", U"cite", U"q",  U"a",       U"font",   U"ul",
+    U"ol",    U"li",         U"dl",    U"dt",    U"dd",    U"h1",  U"h2",   U"h3", U"h4",      U"h5",     U"h6",
+    U"pre",   U"blockquote", U"table", U"thead", U"tbody", U"tr",  U"td",   U"th", U"caption", U"center",
+};
+
+// Elements without an end tag.
+constexpr std::array<std::u32string_view, 3> kEmptyElements = {U"br", U"img", U"hr"};
+
+template <std::size_t N>
+bool IsOneOf(std::u32string_view name, const std::array<std::u32string_view, N>& names)
+{
+    return std::find(names.begin(), names.end(), name) != names.end();
+}
+
 }  // namespace
 
 std::optional<std::vector<std::u32string>> SimpleHtmlLines(std::u32string_view html)
 {
     return SimpleHtml(html).lines();
+}
+
+bool ClosesAllItOpens(std::u32string_view html)
+{
+    std::vector<std::u32string_view> open;
+    const auto at = [html](std::size_t i) { return i < html.size() ? html[i] : U'\0'; };
+    for (std::size_t pos = html.find(U'<'); pos != std::u32string_view::npos; pos = html.find(U'<', pos)) {
+        const bool closing = at(pos + 1) == U'/';
+        pos += closing ? 2 : 1;
+        const std::size_t nameStart = pos;
+        while ((at(pos) >= U'a' && at(pos) <= U'z') || (at(pos) >= U'1' && at(pos) <= U'6'))
+            ++pos;
+        const std::u32string_view name = html.substr(nameStart, pos - nameStart);
+        const bool empty = IsOneOf(name, kEmptyElements);
+        if (!empty && !IsOneOf(name, kNestedElements))
+            return false;
+        if (closing) {
+            while (IsMarkupBlank(at(pos)))
+                ++pos;
+            if (empty || at(pos) != U'>' || open.empty() || open.back() != name)
+                return false;
+            open.pop_back();
+            continue;
+        }
+        if (!SkipAttributes(html, pos))
+            return false;
+        const bool ended = at(pos) == U'/' && at(pos + 1) == U'>';
+        if (at(pos) != U'>' && !ended)
+            return false;
+        if (!empty && !ended)
+            open.push_back(name);
+    }
+    return open.empty();
 }
 
 }  // namespace qd::moodlexml

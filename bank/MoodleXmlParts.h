@@ -97,6 +97,11 @@ QuestionTexts TrimmedTexts(std::vector<TextPart> parts);
 // alone, read without a parse; nothing for any other markup.
 std::optional<std::vector<std::u32string>> SimpleHtmlLines(std::u32string_view html);
 
+// HTML whose tags are all of elements that open and close only where their
+// tags stand, each closed in the order opened: the HTML parser leaves
+// nothing of it open for what follows it in the same parse.
+bool ClosesAllItOpens(std::u32string_view html);
+
 // Fills `seen` of each question; the HTML of them all is read in as few
 // parses as its markup allows (a parse costs most in starting up).
 void SeeTexts(const std::vector<QuestionTexts*>& questions);

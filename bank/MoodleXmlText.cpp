@@ -133,7 +133,8 @@ bool StartsInBody(std::u32string_view html)
 }
 
 // Each of `html` as HtmlLines gives it: the simple ones read directly, those
-// that start in the body parsed a batch at a time, the others alone.
+// that start in the body and close all they open parsed a batch at a time,
+// the others alone.
 std::vector<HtmlText> Rendered(const std::vector<std::u32string_view>& html, const std::vector<std::size_t>& firsts)
 {
     std::vector<HtmlText> rendered(html.size());
@@ -148,7 +149,7 @@ std::vector<HtmlText> Rendered(const std::vector<std::u32string_view>& html, con
             rendered[i].lines = std::move(*lines);
             continue;
         }
-        if (!StartsInBody(html[i])) {
+        if (!StartsInBody(html[i]) || !ClosesAllItOpens(html[i])) {
             rendered[i] = HtmlLines(html[i]);
             continue;
         }

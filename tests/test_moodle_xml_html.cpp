@@ -75,6 +75,19 @@ TEST(MoodleXmlHtml, LeavesAnyOtherMarkupToTheParser)
     EXPECT_FALSE(SimpleLines(std::string("a\0b", 3)));
 }
 
+TEST(MoodleXmlHtml, TellsHtmlThatClosesAllItOpens)
+{
+    for (const char* html : {"<p dir=\"ltr\">One <b>two</b></p>", "<ul><li>a<br/></li><li>b<img src='x'></li></ul>",
+                             "<table><tr><td>1</td></tr></table>", "no tags", "<span/>"}) {
+        EXPECT_TRUE(moodlexml::ClosesAllItOpens(DecodeUtf8(html))) << html;
+    }
+    for (const char* html :
+         {"<p>One <span>open", "<p>Two</span>", "<b><i>crossed</b></i>", "<p>a < b</p>", "<P>upper</P>",
+          "<blink>unknown</blink>", "<!-- c -->", "<script>x</script>", "<font size=2>unquoted</font>", "</br>"}) {
+        EXPECT_FALSE(moodlexml::ClosesAllItOpens(DecodeUtf8(html))) << html;
+    }
+}
+
 // Random pieces of HTML, simple or not: whatever is read without the parser
 // gives the parser's lines, and most of the simple ones are read so.
 TEST(MoodleXmlHtml, AgreesWithTheParserOnRandomHtml)
