@@ -164,12 +164,12 @@ public:
     Draft finish()
     {
         std::vector<SeenText>& seen = texts_.seen;
-        draft_.questionLines = std::move(seen[0].lines);
+        draft_.questionLines = TextsOf(seen[0].lines);
         if (seen[0].pictures || question_.oldImage)
             pictures_.emplace_back("the question text");
         for (std::size_t i = 0; i < 4; ++i)
-            draft_.answers[i] = answer(i, texts_.parts[i + 1], seen[i + 1]);
-        draft_.reference = Joined(seen[5].lines);
+            draft_.answers[i] = TextOf(answer(i, texts_.parts[i + 1], seen[i + 1]));
+        draft_.reference = TextOf(Joined(seen[5].lines));
         if (seen[5].pictures)
             pictures_.emplace_back("the reference");
         addNotes();

@@ -118,6 +118,10 @@ Utf8Char DecodeUtf8At(std::string_view bytes, std::size_t pos)
 bool IsValidUtf8(std::string_view bytes)
 {
     for (std::size_t pos = 0; pos < bytes.size();) {
+        if (static_cast<unsigned char>(bytes[pos]) < 0x80) {
+            ++pos;
+            continue;
+        }
         const std::size_t length = DecodeUtf8At(bytes, pos).length;
         if (length == 0)
             return false;
