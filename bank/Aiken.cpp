@@ -339,6 +339,7 @@ std::string AikenQuestionText(const QuestionRecord& question, std::size_t)
 
 ImportResult ReadAiken(std::string_view utf8, BankBuilder& builder)
 {
+    builder.expect(utf8.size());
     AikenReader reader(builder);
     std::string repaired;
     LineReader lines(WithoutByteOrderMark(utf8), LineBreaks::Any);

@@ -134,6 +134,11 @@ std::string CharacterName(char32_t code)
     return CodePointName(code) + " " + Quoted(EncodeUtf8(std::u32string(1, code)));
 }
 
+bool IsPrintableAscii(char c)
+{
+    return c >= 0x20 && c < 0x7F;
+}
+
 // Turns texts into code-page bytes; a control character is reported once
 // for each line it stands on, and the characters the code page cannot hold
 // once for the whole question, on the line of the first.
@@ -145,10 +150,13 @@ public:
         std::string bytes;
         bytes.reserve(utf8.size());
         for (std::size_t pos = 0; pos < utf8.size();) {
-            const auto byte = static_cast<unsigned char>(utf8[pos]);
-            if (byte >= 0x20 && byte < 0x7F) {
-                bytes += static_cast<char>(byte);
-                ++pos;
+            // Printable ASCII, the same in the code page, a run at a time.
+            std::size_t end = pos;
+            while (end < utf8.size() && IsPrintableAscii(utf8[end]))
+                ++end;
+            if (end > pos) {
+                bytes.append(utf8, pos, end - pos);
+                pos = end;
                 continue;
             }
             // An ill-formed sequence stands for U+FFFD, one byte at a time.

@@ -256,6 +256,25 @@ std::vector<Text> SeenLines(const FormattedText& formatted, int line, std::strin
     return lines;
 }
 
+// The same lines joined by a blank.
+Text SeenText(const FormattedText& formatted, int line, std::string_view what, std::vector<SourceError>& notes)
+{
+    if (formatted.format == GiftFormat::Html)
+        return JoinedTexts(SeenLines(formatted, line, what, notes));
+    const GiftText& source = *formatted.source;
+    Text joined;
+    for (std::size_t from = formatted.text.begin; from <= formatted.text.end;) {
+        const std::size_t end = std::min(source.bytes().find('\n', from), formatted.text.end);
+        if (const Span piece = Trim(source, {from, end}, false); !piece.empty()) {
+            if (!joined.empty())
+                joined.append(" ", source.lineAt(piece.begin));
+            joined.append(source.text, piece.begin, piece.end);
+        }
+        from = end + 1;
+    }
+    return joined;
+}
+
 struct GiftAnswer {
     bool right;
     int line;  // of its "=" or "~"
@@ -376,8 +395,8 @@ private:
     {
         const std::size_t feedback = FindGeneralFeedback(source_, answers);
         if (feedback != answers.end) {
-            draft_.reference = JoinedTexts(SeenLines(WithoutMark(source_, {feedback + 4, answers.end}, format_),
-                                                     firstLine_, "the reference", draft_.notes));
+            draft_.reference = SeenText(WithoutMark(source_, {feedback + 4, answers.end}, format_), firstLine_,
+                                        "the reference", draft_.notes);
             answers = Trim(source_, {answers.begin, feedback}, true);
         }
         checkType(answers);
@@ -491,9 +510,12 @@ private:
 
     Text answerText(const FormattedText& answer, int line, std::size_t number)
     {
-        if (answer.format != GiftFormat::Html && BytesOf(source_, answer.text).find('\n') != std::string_view::npos)
+        const bool html = answer.format == GiftFormat::Html;
+        if (!html && BytesOf(source_, answer.text).find('\n') != std::string_view::npos)
             reject(line, "a line break inside answer " + std::to_string(number));
-        Text text = JoinedTexts(SeenLines(answer, line, "answer " + std::to_string(number), draft_.notes));
+        // Plain text of one line is its one seen line, blanks at its ends dropped.
+        Text text = html ? JoinedTexts(SeenLines(answer, line, "answer " + std::to_string(number), draft_.notes))
+                         : TextOfSpan(source_, Trim(source_, answer.text, false));
         if (text.empty())
             reject(line, "answer " + std::to_string(number) + " is empty");
         return text;
@@ -526,6 +548,7 @@ Outcome ReadGiftQuestion(GiftBlock block)
 
 ImportResult ReadGift(std::string_view utf8, BankBuilder& builder)
 {
+    builder.expect(utf8.size());
     // A file with no LF at all but CRs has CR line ends; elsewhere a lone CR is
     // part of its line.
     const bool crOnly = utf8.find('\n') == std::string_view::npos && utf8.find('\r') != std::string_view::npos;

@@ -154,6 +154,9 @@ public:
     BankBuilder() = default;
     explicit BankBuilder(ImportMessages& messages) : messages_(&messages) { }
 
+    // Room for the questions of a source of `bytes`, so that the bank is not
+    // moved again and again as it grows; the room is only reserved, not used.
+    void expect(std::size_t bytes);
     void add(Outcome outcome, int firstLine, HeldNotes* held = nullptr);
     // A line that belongs to no question.
     void error(int line, std::string message);
