@@ -66,7 +66,6 @@ bool IsMiswrittenAnswerLine(std::string_view text)
     return TrimmedBlankBytes(text.substr(kWord.size())).substr(0, 1) == ":";
 }
 
-
 // ---------------------------------------------------------------------------
 // Import
 
@@ -335,7 +334,6 @@ std::string AikenQuestionText(const QuestionRecord& question, std::size_t)
         aiken += std::string(1, static_cast<char>('A' + i)) + ". " + Utf8Text(question.answer(i)) + "\n";
     return aiken + "ANSWER: " + std::string(1, static_cast<char>('A' + RightIndex(question))) + "\n";
 }
-
 
 ImportResult ReadAiken(std::string_view utf8, BankBuilder& builder)
 {

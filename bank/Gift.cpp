@@ -243,8 +243,9 @@ std::vector<Text> SeenLines(const FormattedText& formatted, int line, std::strin
         for (const std::string& seen : html.lines)
             lines.emplace_back(seen, at);
         if (html.images > 0)
-            notes.push_back(
-                {at, (html.images == 1 ? "an image in " : "images in ") + std::string(what) + " dropped; a card shows text only"});
+            notes.push_back({at,
+                             (html.images == 1 ? "an image in " : "images in ") + std::string(what)
+                                 + " dropped; a card shows text only"});
         return lines;
     }
     for (std::size_t from = text.begin; from <= text.end;) {
@@ -453,8 +454,8 @@ private:
         const bool right = Find(source_, '=', answers.begin, answers.end) != answers.end;
         if (right && BytesOf(source_, answers).find("->") != std::string_view::npos)
             reject(firstLine_, "a matching question is not supported");
-        const std::string_view word = BytesOf(
-            source_, Trim(source_, {answers.begin, Find(source_, '#', answers.begin, answers.end)}, true));
+        const std::string_view word =
+            BytesOf(source_, Trim(source_, {answers.begin, Find(source_, '#', answers.begin, answers.end)}, true));
         if (word == "T" || word == "F" || word == "TRUE" || word == "FALSE")
             reject(firstLine_, "a true/false question is not supported");
         reject(firstLine_,

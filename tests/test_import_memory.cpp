@@ -56,9 +56,8 @@ protected:
     ToolRun importLimited(const std::string& source, const char* format, std::size_t times = 8)
     {
         write("source.txt", source);
-        return test::RunToolLimited(
-            {"import", "--format", format, path("source.txt"), "-o", path("out.drv")}, "/dev/null",
-            BaseAddressSpace() + 4 * kMiB + times * source.size());
+        return test::RunToolLimited({"import", "--format", format, path("source.txt"), "-o", path("out.drv")},
+                                    "/dev/null", BaseAddressSpace() + 4 * kMiB + times * source.size());
     }
 };
 
@@ -74,8 +73,7 @@ TEST_F(ImportMemoryTest, MessagesAreNotKept)
     EXPECT_NE(notes.err.find(": 0 questions imported, 1 skipped, 1000000 notes\n"), std::string::npos) << notes.err;
     const ToolRun skipped = importLimited(Repeated("x{=a}\n\n", 100000), "gift");
     EXPECT_EQ(skipped.status, 1) << skipped.err;
-    EXPECT_NE(skipped.err.find(": 0 questions imported, 100000 skipped, 0 notes\n"), std::string::npos)
-        << skipped.err;
+    EXPECT_NE(skipped.err.find(": 0 questions imported, 100000 skipped, 0 notes\n"), std::string::npos) << skipped.err;
 }
 
 // A huge text is held a few times at most, never as characters of 12 bytes.

@@ -200,8 +200,7 @@ ImportResult ImportInterchange(InterchangeFormat format, std::string_view text, 
 
 // Imports a source, printing its messages in line order: the hint that it
 // looks like the other format first where it applies, then only a few.
-ImportResult ImportPrinting(std::ostream& err, const std::string& name, InterchangeFormat format,
-                            std::string_view text)
+ImportResult ImportPrinting(std::ostream& err, const std::string& name, InterchangeFormat format, std::string_view text)
 {
     if (format == InterchangeFormat::Xml) {
         ImportResult result = ImportSource(format, name, text);
