@@ -237,11 +237,11 @@ std::vector<Text> SeenLines(const FormattedText& formatted, int line, std::strin
     std::vector<Text> lines;
     if (formatted.format == GiftFormat::Html) {
         const int at = LineOf(source, text, line);
-        const HtmlUtf8Text html = HtmlLinesOf(BytesOf(source, text), most);
+        HtmlUtf8Text html = HtmlLinesOf(BytesOf(source, text), most);
         if (html.cut)
             throw Reject {at, "the HTML of " + std::string(what) + " is nested too deeply to be read whole"};
-        for (const std::string& seen : html.lines)
-            lines.emplace_back(seen, at);
+        for (std::string& seen : html.lines)
+            lines.emplace_back(std::exchange(seen, std::string()), at);
         if (html.images > 0)
             notes.push_back({at,
                              (html.images == 1 ? "an image in " : "images in ") + std::string(what)

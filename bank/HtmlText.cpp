@@ -5,6 +5,7 @@
 #include <limits>
 #include <memory>
 #include <new>
+#include <utility>
 
 #include <libxml/HTMLparser.h>
 #include <libxml/tree.h>
@@ -52,17 +53,26 @@ public:
 
     HtmlUtf8Text result(std::size_t most)
     {
+        std::vector<std::pair<std::size_t, std::size_t>> spans;  // of the lines that are not empty
+        for (std::size_t pos = 0; pos <= text_.size() && spans.size() < most;) {
+            const std::size_t end = std::min(text_.find('\n', pos), text_.size());
+            const std::size_t first = std::min(text_.find_first_not_of(" \t", pos), end);
+            std::size_t last = end;
+            while (last > first && (text_[last - 1] == ' ' || text_[last - 1] == '\t'))
+                --last;
+            if (last > first)
+                spans.emplace_back(first, last);
+            pos = end + 1;
+        }
         HtmlUtf8Text result;
         result.images = images_;
-        std::size_t pos = 0;
-        while (pos <= text_.size()) {
-            const std::size_t end = std::min(text_.find('\n', pos), text_.size());
-            std::string_view line = std::string_view(text_).substr(pos, end - pos);
-            line.remove_prefix(std::min(line.find_first_not_of(" \t"), line.size()));
-            line.remove_suffix(line.size() - (line.find_last_not_of(" \t") + 1));
-            if (!line.empty() && result.lines.size() < most)
-                result.lines.emplace_back(line);
-            pos = end + 1;
+        if (spans.size() == 1) {  // one line, maybe huge: the text becomes it, not a copy
+            text_.erase(spans.front().second);
+            text_.erase(0, spans.front().first);
+            result.lines.push_back(std::move(text_));
+        } else {
+            for (const auto& [first, last] : spans)
+                result.lines.push_back(text_.substr(first, last - first));
         }
         text_ = std::string();
         return result;

@@ -110,10 +110,10 @@ bool ByLine(const SourceError& a, const SourceError& b)
 
 void BankBuilder::expect(std::size_t bytes)
 {
-    // Some 64 bytes of a source a question; a source of smaller ones only
+    // Some 128 bytes of a source a question; a source of smaller ones only
     // makes the bank grow as it goes.
-    constexpr std::size_t kLeastQuestionBytes = 64;
-    result_.bank.questions.reserve(std::min(bytes / kLeastQuestionBytes + 1, static_cast<std::size_t>(kMaxQuestions)));
+    constexpr std::size_t kQuestionBytes = 128;
+    result_.bank.questions.reserve(std::min(bytes / kQuestionBytes + 1, static_cast<std::size_t>(kMaxQuestions)));
 }
 
 void BankBuilder::add(Outcome outcome, int firstLine, HeldNotes* held)

@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "bank/Interchange.h"
@@ -82,6 +83,7 @@ class Text {
 public:
     Text() = default;
     Text(std::string_view utf8, int line) : utf8_(utf8), line_(line) { }
+    Text(std::string&& utf8, int line) : utf8_(std::move(utf8)), line_(line) { }
 
     // Adds `utf8`, standing on `line`.
     void append(std::string_view utf8, int line);

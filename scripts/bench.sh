@@ -107,9 +107,11 @@ tool_result() {  # LABEL: remembers the lines to print with the others
 measure "$files/q.gift" import "$files/q.gift" -o "$files/out.drv"; tool_result "import GIFT"
 measure "$files/q.aiken" import "$files/q.aiken" -o "$files/out.drv"; tool_result "import Aiken"
 # Hostile imports, for their memory alone: 6 MB of two-letter Aiken lines (a
-# message each), one 30 MiB HTML question, 20 MiB of "&amp;" in HTML and in plain text.
+# message each), one 30 MiB HTML question (its text in pieces under libxml2's 10 MB
+# for one text), 20 MiB of "&amp;" in HTML and in plain text.
 awk 'BEGIN { for (i = 0; i < 2097152; i++) print "ab" }' >"$files/ab.aiken"
-awk 'BEGIN { printf "[html]<p>"; for (i = 0; i < 6291456; i++) printf "word "; print "</p>{=a~b~c~d}" }' >"$files/html.gift"
+awk 'BEGIN { printf "[html]<p>"; for (i = 0; i < 6291456; i++) printf (i % 1000 == 0 ? "<b>word</b> " : "word ")
+    print "</p>{=a~b~c~d}" }' >"$files/html.gift"
 awk 'BEGIN { printf "[html]"; for (i = 0; i < 4194304; i++) printf "&amp;"; print "{=a~b~c~d}" }' >"$files/amp.gift"
 awk 'BEGIN { for (i = 0; i < 4194304; i++) printf "&amp;"; print "{=a~b~c~d}" }' >"$files/amp-plain.gift"
 measure "$files/ab.aiken" import "$files/ab.aiken" -o "$files/out.drv"; tool_result "hostile Aiken lines"
