@@ -26,28 +26,44 @@ bool IsAnswerLine(std::u32string_view text)
     return text.substr(0, kAikenAnswer.size()) == kAikenAnswer;
 }
 
-// "Answer: A", "answer : a": meant as the answer line, and no answer line.
-bool IsMiswrittenAnswerLine(std::u32string_view text)
-{
-    constexpr std::u32string_view kWord = U"answer";
-    if (text.size() <= kWord.size() || IsAnswerLine(text))
-        return false;
-    for (std::size_t i = 0; i < kWord.size(); ++i) {
-        if ((text[i] | 0x20) != kWord[i])
-            return false;
-    }
-    return TrimmedBlanks(text.substr(kWord.size())).substr(0, 1) == U":";
-}
-
 // The reader ignores a line of less than two bytes.
 bool IsOneCharacter(std::u32string_view text)
 {
     return text.size() == 1 && text[0] < 0x80;
 }
 
-std::string LetterName(char32_t letter)
+// The same tests on a line's bytes, for the import: every character they
+// look at is one byte.
+constexpr std::string_view kAikenAnswerBytes = "ANSWER:";
+
+bool IsChoiceLine(std::string_view text)
 {
-    return EncodeUtf8(std::u32string(1, letter));
+    return text.size() >= 2 && text[0] >= 'A' && text[0] <= 'Z' && (text[1] == '.' || text[1] == ')');
+}
+
+bool IsAnswerLine(std::string_view text)
+{
+    return text.substr(0, kAikenAnswerBytes.size()) == kAikenAnswerBytes;
+}
+
+std::string_view TrimmedBlankBytes(std::string_view text)
+{
+    text.remove_prefix(std::min(text.find_first_not_of(" \t"), text.size()));
+    text.remove_suffix(text.size() - (text.find_last_not_of(" \t") + 1));
+    return text;
+}
+
+// "Answer: A", "answer : a": meant as the answer line, and no answer line.
+bool IsMiswrittenAnswerLine(std::string_view text)
+{
+    constexpr std::string_view kWord = "answer";
+    if (text.size() <= kWord.size() || IsAnswerLine(text))
+        return false;
+    for (std::size_t i = 0; i < kWord.size(); ++i) {
+        if ((static_cast<unsigned char>(text[i]) | 0x20) != static_cast<unsigned char>(kWord[i]))
+            return false;
+    }
+    return TrimmedBlankBytes(text.substr(kWord.size())).substr(0, 1) == ":";
 }
 
 // ---------------------------------------------------------------------------
@@ -55,62 +71,67 @@ std::string LetterName(char32_t letter)
 
 enum class AikenKind { Blank, OneCharacter, Choice, Answer, MiswrittenAnswer, Text };
 
+// A line of the source; its texts point into it, or into the line with
+// U+FFFD for each ill-formed sequence when it is not valid UTF-8.
 struct AikenLine {
     AikenKind kind;
     int number;
     bool valid;
-    char32_t letter;  // the first character
-    Chars whole;  // the line without blanks at its ends; only for text
-    Chars value;  // the text of a choice, or what follows "ANSWER:"
+    std::string_view whole;  // the line without blanks at its ends
+    std::string_view value;  // the text of a choice, or what follows "ANSWER:"
 };
 
-AikenLine ClassifyAikenLine(const DecodedLine& line)
+AikenLine ClassifyAikenLine(std::string_view line, int number, bool valid)
 {
-    const std::u32string_view text = TrimmedBlanks(line.text);
-    AikenLine aiken {AikenKind::Text, line.number, line.valid, text.empty() ? U'\0' : text.front(), {}, {}};
+    const std::string_view text = TrimmedBlankBytes(line);
+    AikenLine aiken {AikenKind::Text, number, valid, text, {}};
     if (text.empty()) {
         aiken.kind = AikenKind::Blank;
-    } else if (IsOneCharacter(text)) {
+    } else if (text.size() == 1) {  // one character below U+0080: other characters take more bytes
         aiken.kind = AikenKind::OneCharacter;
     } else if (IsAnswerLine(text)) {
         aiken.kind = AikenKind::Answer;
-        aiken.value = CharsOf(TrimmedBlanks(text.substr(kAikenAnswer.size())), line.number);
+        aiken.value = TrimmedBlankBytes(text.substr(kAikenAnswerBytes.size()));
     } else if (IsChoiceLine(text)) {
         aiken.kind = AikenKind::Choice;
-        aiken.value = CharsOf(TrimmedBlanks(text.substr(2)), line.number);
+        aiken.value = TrimmedBlankBytes(text.substr(2));
     } else if (IsMiswrittenAnswerLine(text)) {
         aiken.kind = AikenKind::MiswrittenAnswer;
     }
-    if (aiken.kind == AikenKind::Text || aiken.kind == AikenKind::MiswrittenAnswer)
-        aiken.whole = CharsOf(text, line.number);
     return aiken;
 }
+
+struct AikenChoice {
+    char letter;
+    int number;
+    Text value;
+};
 
 constexpr std::string_view kNoQuestion =
     "a choice with no question text before it; a question cannot begin like a choice (\"A.\" to \"Z.\")";
 
 struct AikenQuestion {
     int firstLine = 0;
-    Chars text;  // empty: choices with no question before them
-    std::vector<AikenLine> choices;
+    Text text;  // empty: choices with no question before them
+    std::vector<AikenChoice> choices;
     std::vector<int> invalidLines;
 };
 
 // The place of the right answer that "ANSWER:" names: its first character.
 std::size_t RightPlace(const AikenLine& answer)
 {
-    const Chars& value = answer.value;
+    const std::string_view value = answer.value;
     if (value.empty())
         throw Reject {answer.number, "\"ANSWER:\" names no choice letter"};
-    const char32_t letter = value.front().code;
-    if (letter >= U'a' && letter <= U'z')
+    const char letter = value.front();
+    if (letter >= 'a' && letter <= 'z')
         throw Reject {answer.number,
-                      "\"ANSWER: " + LetterName(letter) + "\" names no choice; the letter must be a capital"};
-    if (letter < U'A' || letter > U'Z')
-        throw Reject {answer.number, "\"ANSWER:\" must name a choice letter, not " + Quoted(Utf8Of(value))};
-    if (letter - U'A' >= 4)
-        throw Reject {answer.number, "\"ANSWER: " + LetterName(letter) + "\" names no choice"};
-    return static_cast<std::size_t>(letter - U'A');
+                      "\"ANSWER: " + std::string(1, letter) + "\" names no choice; the letter must be a capital"};
+    if (letter < 'A' || letter > 'Z')
+        throw Reject {answer.number, "\"ANSWER:\" must name a choice letter, not " + Quoted(value)};
+    if (letter - 'A' >= 4)
+        throw Reject {answer.number, "\"ANSWER: " + std::string(1, letter) + "\" names no choice"};
+    return static_cast<std::size_t>(letter - 'A');
 }
 
 Draft AikenDraft(AikenQuestion& question, const AikenLine& answer)
@@ -121,11 +142,11 @@ Draft AikenDraft(AikenQuestion& question, const AikenLine& answer)
         throw Reject {question.firstLine,
                       "no choices before \"ANSWER:\"; only questions with four choices can be imported"};
     for (std::size_t i = 0; i < question.choices.size(); ++i) {
-        const char32_t letter = question.choices[i].letter;
-        const char32_t expected = U'A' + static_cast<char32_t>(i);
+        const char letter = question.choices[i].letter;
+        const char expected = static_cast<char>('A' + i);
         if (letter != expected)
             throw Reject {question.choices[i].number,
-                          "choice " + LetterName(letter) + " where " + LetterName(expected) + " was expected"};
+                          "choice " + std::string(1, letter) + " where " + std::string(1, expected) + " was expected"};
     }
     if (question.choices.size() != 4)
         throw Reject {question.choices.size() > 4 ? question.choices[4].number : answer.number,
@@ -135,10 +156,11 @@ Draft AikenDraft(AikenQuestion& question, const AikenLine& answer)
     if (answer.value.size() > 1)
         draft.notes.push_back(
             {answer.number,
-             Quoted("ANSWER: " + Utf8Of(answer.value)) + ": only its first letter counts, the rest is ignored"});
+             Quoted("ANSWER: " + std::string(answer.value)) + ": only its first letter counts, the rest is ignored"});
     for (std::size_t i = 0; i < 4; ++i) {
         if (question.choices[i].value.empty())
-            throw Reject {question.choices[i].number, "choice " + LetterName(U'A' + char32_t(i)) + " is empty"};
+            throw Reject {question.choices[i].number,
+                          "choice " + std::string(1, static_cast<char>('A' + i)) + " is empty"};
         draft.answers[i] = std::move(question.choices[i].value);
     }
     draft.questionLines.push_back(std::move(question.text));
@@ -167,13 +189,15 @@ Outcome ReadAikenQuestion(AikenQuestion& question, const AikenLine& answer)
 // before it is reported.
 class AikenReader {
 public:
+    explicit AikenReader(BankBuilder& builder) : builder_(builder) { }
+
     void take(const AikenLine& line)
     {
         switch (line.kind) {
         case AikenKind::Blank:
             break;
         case AikenKind::OneCharacter:
-            builder_.note(line.number, "a line of one character is ignored");
+            oneCharacter(line);
             break;
         case AikenKind::Text:
             text(line);
@@ -205,15 +229,25 @@ private:
     // question the source did not finish.
     void abandon(int line, std::string_view message)
     {
-        builder_.add(Rejected({line, std::string(message)}), open_->firstLine);
+        builder_.add(Rejected({line, std::string(message)}), open_->firstLine, &held_);
         open_.reset();
     }
 
-    void start(const AikenLine& line, Chars text)
+    // Inside a question, the note waits for the question's own messages,
+    // which may name earlier lines.
+    void oneCharacter(const AikenLine& line)
+    {
+        if (open_)
+            held_.lines.push_back(line.number);
+        else
+            builder_.note(line.number, std::string(held_.message));
+    }
+
+    void start(const AikenLine& line, std::string_view text)
     {
         open_.emplace();
         open_->firstLine = line.number;
-        open_->text = std::move(text);
+        open_->text = Text(text, line.number);
         if (!line.valid)
             open_->invalidLines.push_back(line.number);
     }
@@ -239,7 +273,7 @@ private:
     {
         if (!open_ || open_->choices.empty())
             return text(line);
-        abandon(line.number, Quoted(Utf8Of(line.whole)) + " is no answer line: write \"ANSWER:\" in capitals");
+        abandon(line.number, Quoted(line.whole) + " is no answer line: write \"ANSWER:\" in capitals");
     }
 
     void choice(const AikenLine& line)
@@ -248,7 +282,7 @@ private:
             start(line, {});
         else if (!line.valid)
             open_->invalidLines.push_back(line.number);
-        open_->choices.push_back(line);
+        open_->choices.push_back({line.whole.front(), line.number, Text(line.value, line.number)});
     }
 
     void answer(const AikenLine& line)
@@ -257,11 +291,12 @@ private:
             return builder_.error(line.number, "\"ANSWER:\" without a question before it");
         AikenQuestion question = std::move(*open_);
         open_.reset();
-        builder_.add(ReadAikenQuestion(question, line), question.firstLine);
+        builder_.add(ReadAikenQuestion(question, line), question.firstLine, &held_);
     }
 
-    BankBuilder builder_;
+    BankBuilder& builder_;
     std::optional<AikenQuestion> open_;
+    HeldNotes held_ {"a line of one character is ignored", {}};
 };
 
 // ---------------------------------------------------------------------------
@@ -300,15 +335,33 @@ std::string AikenQuestionText(const QuestionRecord& question, std::size_t)
     return aiken + "ANSWER: " + std::string(1, static_cast<char>('A' + RightIndex(question))) + "\n";
 }
 
+ImportResult ReadAiken(std::string_view utf8, BankBuilder& builder)
+{
+    builder.expect(utf8.size());
+    AikenReader reader(builder);
+    std::string repaired;
+    LineReader lines(WithoutByteOrderMark(utf8), LineBreaks::Any);
+    for (TextLine line {}; lines.next(line);) {
+        const bool valid = IsValidUtf8(line.text);
+        if (!valid)
+            repaired = EncodeUtf8(DecodeUtf8(line.text));
+        reader.take(ClassifyAikenLine(valid ? line.text : repaired, line.number, valid));
+    }
+    return reader.finish();
+}
+
 }  // namespace
 
 ImportResult ImportAiken(std::string_view utf8)
 {
-    AikenReader reader;
-    LineReader lines(WithoutByteOrderMark(utf8), LineBreaks::Any);
-    for (TextLine line {}; lines.next(line);)
-        reader.take(ClassifyAikenLine(DecodeLine(line)));
-    return reader.finish();
+    BankBuilder builder;
+    return ReadAiken(utf8, builder);
+}
+
+ImportResult ImportAiken(std::string_view utf8, ImportMessages& messages)
+{
+    BankBuilder builder(messages);
+    return ReadAiken(utf8, builder);
 }
 
 ExportResult ExportAiken(const StoredBank& bank)

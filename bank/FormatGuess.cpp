@@ -2,7 +2,6 @@
 
 #include <cctype>
 
-#include "bank/QuestionSource.h"
 #include "bank/Text.h"
 
 namespace qd {
@@ -69,8 +68,9 @@ std::optional<InterchangeFormat> GuessInterchangeFormat(std::string_view utf8)
         return InterchangeFormat::Xml;
     bool aiken = false;
     bool gift = HasGiftAnswerBlock(utf8);
-    for (const SourceLine& line : SplitSourceLines(utf8)) {
-        const std::string_view text = WithoutLeadingBlanks(line.bytes);
+    LineReader lines(WithoutByteOrderMark(utf8), LineBreaks::Lf);
+    for (TextLine line {}; !(gift && aiken) && lines.next(line);) {
+        const std::string_view text = WithoutLeadingBlanks(line.text);
         aiken = aiken || IsAikenAnswerLine(text);
         gift = gift || StartsWith(text, "::") || StartsWith(text, "$CATEGORY:");
     }

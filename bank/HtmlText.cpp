@@ -5,6 +5,7 @@
 #include <limits>
 #include <memory>
 #include <new>
+#include <utility>
 
 #include <libxml/HTMLparser.h>
 #include <libxml/tree.h>
@@ -50,18 +51,30 @@ public:
         }
     }
 
-    HtmlText result() const
+    HtmlUtf8Text result(std::size_t most)
     {
-        HtmlText result;
-        result.images = images_;
-        std::size_t pos = 0;
-        while (pos <= text_.size()) {
-            const std::size_t end = std::min(text_.find(U'\n', pos), text_.size());
-            const std::u32string_view line = TrimmedBlanks(std::u32string_view(text_).substr(pos, end - pos));
-            if (!line.empty())
-                result.lines.emplace_back(line);
+        std::vector<std::pair<std::size_t, std::size_t>> spans;  // of the lines that are not empty
+        for (std::size_t pos = 0; pos <= text_.size() && spans.size() < most;) {
+            const std::size_t end = std::min(text_.find('\n', pos), text_.size());
+            const std::size_t first = std::min(text_.find_first_not_of(" \t", pos), end);
+            std::size_t last = end;
+            while (last > first && (text_[last - 1] == ' ' || text_[last - 1] == '\t'))
+                --last;
+            if (last > first)
+                spans.emplace_back(first, last);
             pos = end + 1;
         }
+        HtmlUtf8Text result;
+        result.images = images_;
+        if (spans.size() == 1) {  // one line, maybe huge: the text becomes it, not a copy
+            text_.erase(spans.front().second);
+            text_.erase(0, spans.front().first);
+            result.lines.push_back(std::move(text_));
+        } else {
+            for (const auto& [first, last] : spans)
+                result.lines.push_back(text_.substr(first, last - first));
+        }
+        text_ = std::string();
         return result;
     }
 
@@ -76,30 +89,40 @@ private:
             return;
         }
         if (name == "br") {
-            text_ += U'\n';
+            text_ += '\n';
             return;
         }
         const bool block = IsOneOf(name, kBlocks);
         if (block)
-            text_ += U'\n';
+            text_ += '\n';
         walk(node->children);
         if (block)
-            text_ += U'\n';
+            text_ += '\n';
     }
 
     void text(const xmlChar* content)
     {
         if (!content)
             return;
-        for (const char32_t code : DecodeUtf8(reinterpret_cast<const char*>(content))) {
-            if (!IsHtmlSpace(code))
-                text_ += code == kNoBreakSpace ? U' ' : code;
-            else if (!text_.empty() && text_.back() != U' ' && text_.back() != U'\n')
-                text_ += U' ';
+        const std::string_view bytes = reinterpret_cast<const char*>(content);
+        for (std::size_t pos = 0; pos < bytes.size();) {
+            const Utf8Char c = DecodeUtf8At(bytes, pos);
+            const std::size_t length = c.length == 0 ? 1 : c.length;
+            if (!IsHtmlSpace(c.code)) {
+                if (c.code == kNoBreakSpace)
+                    text_ += ' ';
+                else if (c.length == 0)
+                    text_ += "\xEF\xBF\xBD";  // U+FFFD for a byte of no character
+                else
+                    text_.append(bytes, pos, length);
+            } else if (!text_.empty() && text_.back() != ' ' && text_.back() != '\n') {
+                text_ += ' ';
+            }
+            pos += length;
         }
     }
 
-    std::u32string text_;
+    std::string text_;  // UTF-8
     std::size_t images_ = 0;
 };
 
@@ -115,15 +138,25 @@ struct ContextFree {
 
 HtmlText HtmlLines(std::u32string_view html)
 {
-    const std::string bytes = EncodeUtf8(html);
-    if (bytes.empty() || bytes.size() > static_cast<std::size_t>(std::numeric_limits<int>::max()))
+    HtmlUtf8Text utf8 = HtmlLinesOf(EncodeUtf8(html));
+    HtmlText result;
+    result.images = utf8.images;
+    result.cut = utf8.cut;
+    for (const std::string& line : utf8.lines)
+        result.lines.push_back(DecodeUtf8(line));
+    return result;
+}
+
+HtmlUtf8Text HtmlLinesOf(std::string_view html, std::size_t most)
+{
+    if (html.empty() || html.size() > static_cast<std::size_t>(std::numeric_limits<int>::max()))
         return {};
     constexpr int kOptions = HTML_PARSE_RECOVER | HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING | HTML_PARSE_NONET;
     const std::unique_ptr<htmlParserCtxt, ContextFree> context(htmlNewParserCtxt());
     if (!context)
         throw std::bad_alloc();
     const std::unique_ptr<xmlDoc, DocumentFree> document(
-        htmlCtxtReadMemory(context.get(), bytes.data(), static_cast<int>(bytes.size()), nullptr, "UTF-8", kOptions));
+        htmlCtxtReadMemory(context.get(), html.data(), static_cast<int>(html.size()), nullptr, "UTF-8", kOptions));
     // A reader that halts (elements nested deeper than it follows) keeps
     // what it read so far, and says nothing with its errors switched off.
     const bool halted = context->disableSAX != 0;
@@ -131,7 +164,7 @@ HtmlText HtmlLines(std::u32string_view html)
         return {{}, 0, halted};
     PlainText plain;
     plain.walk(xmlDocGetRootElement(document.get()));
-    HtmlText result = plain.result();
+    HtmlUtf8Text result = plain.result(most);
     result.cut = halted;
     return result;
 }

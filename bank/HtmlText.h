@@ -1,6 +1,7 @@
 // HTML text as plain text, the way a reader sees it.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -22,5 +23,16 @@ struct HtmlText {
 // style sheets show nothing. Any text is taken, however broken its markup,
 // unless the reader stops early: then `cut` says so.
 HtmlText HtmlLines(std::u32string_view html);
+
+// The same, read from UTF-8 and given in UTF-8: no more than twice the HTML's
+// size is held at once beside the parser's own tree.
+struct HtmlUtf8Text {
+    std::vector<std::string> lines;
+    std::size_t images = 0;
+    bool cut = false;
+};
+
+// Lines past the first `most` are not kept.
+HtmlUtf8Text HtmlLinesOf(std::string_view html, std::size_t most = SIZE_MAX);
 
 }  // namespace qd

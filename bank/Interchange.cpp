@@ -1,7 +1,6 @@
 #include "bank/Interchange.h"
 
 #include <algorithm>
-#include <set>
 #include <utility>
 
 #include "bank/Convert.h"
@@ -102,83 +101,6 @@ SourceError InvalidUtf8(int line)
 
 namespace {
 
-// The most characters outside the code page that one message names.
-constexpr std::size_t kNamedCharacters = 8;
-
-std::string CharacterName(char32_t code)
-{
-    return CodePointName(code) + " " + Quoted(EncodeUtf8(std::u32string(1, code)));
-}
-
-// Turns texts into code-page bytes; a control character is reported once
-// for each line it stands on, and the characters the code page cannot hold
-// once for the whole question, on the line of the first.
-class TextConverter {
-public:
-    std::string convert(const Chars& text)
-    {
-        std::string bytes;
-        bytes.reserve(text.size());
-        for (const Char& c : text)
-            append(bytes, c);
-        return bytes;
-    }
-
-    std::vector<SourceError> takeErrors()
-    {
-        if (!outside_.empty())
-            errors_.push_back({outsideLine_, outsideMessage()});
-        std::stable_sort(errors_.begin(), errors_.end(),
-                         [](const SourceError& a, const SourceError& b) { return a.line < b.line; });
-        return std::move(errors_);
-    }
-
-private:
-    void append(std::string& bytes, const Char& c)
-    {
-        if (c.code < 0x80 && !IsControl(c.code)) {
-            bytes += static_cast<char>(c.code);
-            return;
-        }
-        if (IsControl(c.code))
-            return fail(c.line, "control character " + CodePointName(c.code) + " cannot be imported");
-        if (const auto byte = CodePageByte(c.code)) {
-            bytes += *byte;
-            return;
-        }
-        if (outside_.empty())
-            outsideLine_ = c.line;
-        if (std::find(outside_.begin(), outside_.end(), c.code) == outside_.end())
-            outside_.push_back(c.code);
-    }
-
-    std::string outsideMessage() const
-    {
-        if (outside_.size() == 1)
-            return "character " + CharacterName(outside_.front()) + " is not in windows-1252";
-        const std::size_t named = std::min(outside_.size(), kNamedCharacters);
-        std::string list;
-        for (std::size_t i = 0; i < named; ++i) {
-            const bool last = i + 1 == named && named == outside_.size();
-            list += (i == 0 ? "" : last ? " and " : ", ") + CharacterName(outside_[i]);
-        }
-        if (named < outside_.size())
-            list += " and " + std::to_string(outside_.size() - named) + " more";
-        return std::to_string(outside_.size()) + " characters are not in windows-1252: " + list;
-    }
-
-    void fail(int line, std::string message)
-    {
-        if (reported_.insert({line, message}).second)
-            errors_.push_back({line, std::move(message)});
-    }
-
-    std::vector<SourceError> errors_;
-    std::set<std::pair<int, std::string>> reported_;
-    std::vector<char32_t> outside_;  // in the order they first appear
-    int outsideLine_ = 0;
-};
-
 bool ByLine(const SourceError& a, const SourceError& b)
 {
     return a.line < b.line;
@@ -186,53 +108,59 @@ bool ByLine(const SourceError& a, const SourceError& b)
 
 }  // namespace
 
-Outcome Rejected(const Reject& reject)
+void BankBuilder::expect(std::size_t bytes)
 {
-    return {std::nullopt, {{reject.line, reject.message}}, {}};
+    // Some 128 bytes of a source a question; a source of smaller ones only
+    // makes the bank grow as it goes.
+    constexpr std::size_t kQuestionBytes = 128;
+    result_.bank.questions.reserve(std::min(bytes / kQuestionBytes + 1, static_cast<std::size_t>(kMaxQuestions)));
 }
 
-Outcome Converted(Draft draft, int firstLine)
-{
-    if (draft.questionLines.size() > static_cast<std::size_t>(kMaxQuestionLines))
-        return Rejected({firstLine, "more than 255 question lines"});
-    TextConverter converter;
-    QuestionRecord question;
-    question.NumLines = std::to_string(draft.questionLines.size());
-    for (const Chars& line : draft.questionLines)
-        AddQuestionLine(question, converter.convert(line));
-    for (std::size_t i = 0; i < draft.answers.size(); ++i)
-        question.answer(i) = converter.convert(draft.answers[i]);
-    question.AnsNum = std::to_string(draft.right + 1);
-    question.Ref = draft.reference.empty() ? std::string(kNoReferenceText) : converter.convert(draft.reference);
-    auto errors = converter.takeErrors();
-    if (!errors.empty())
-        return {std::nullopt, std::move(errors), {}};
-    return {std::move(question), {}, std::move(draft.notes)};
-}
-
-void BankBuilder::add(Outcome outcome, int firstLine)
+void BankBuilder::add(Outcome outcome, int firstLine, HeldNotes* held)
 {
     if (outcome.question && result_.bank.questions.size() == static_cast<std::size_t>(kMaxQuestions))
         outcome = Rejected({firstLine, "more than 32767 questions; the program reads no further"});
-    if (!outcome.question) {
+    const bool imported = outcome.question.has_value();
+    if (imported)
+        result_.bank.questions.push_back(std::move(*outcome.question));
+    else
         ++result_.skipped;
-        for (SourceError& error : outcome.errors)
-            result_.errors.push_back(std::move(error));
-        return;
+    std::vector<SourceError>& messages = imported ? outcome.notes : outcome.errors;
+    std::stable_sort(messages.begin(), messages.end(), ByLine);
+    for (SourceError& message : messages) {
+        if (held)
+            release(*held, message.line);
+        report(std::move(message), imported);
     }
-    result_.bank.questions.push_back(std::move(*outcome.question));
-    for (SourceError& note : outcome.notes)
-        result_.notes.push_back(std::move(note));
+    if (held)
+        release(*held);
 }
 
 void BankBuilder::error(int line, std::string message)
 {
-    result_.errors.push_back({line, std::move(message)});
+    report({line, std::move(message)}, false);
 }
 
 void BankBuilder::note(int line, std::string message)
 {
-    result_.notes.push_back({line, std::move(message)});
+    report({line, std::move(message)}, true);
+}
+
+void BankBuilder::release(HeldNotes& held, int line)
+{
+    const auto end = std::lower_bound(held.lines.begin(), held.lines.end(), line);
+    for (auto at = held.lines.begin(); at != end; ++at)
+        note(*at, std::string(held.message));
+    held.lines.erase(held.lines.begin(), end);
+}
+
+void BankBuilder::report(SourceError message, bool note)
+{
+    ++(note ? result_.noteCount : result_.errorCount);
+    if (messages_)
+        note ? messages_->note(message) : messages_->error(message);
+    else
+        (note ? result_.notes : result_.errors).push_back(std::move(message));
 }
 
 ImportResult BankBuilder::finish()

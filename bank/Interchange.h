@@ -40,11 +40,24 @@ enum class InterchangeFormat { Gift, Aiken, Xml };
 
 struct ImportResult {
     StoredBank bank;  // every question that could be imported, in source order
-    std::vector<SourceError> errors;  // in line order; each names the line of its problem
+    // In line order; each names the line of its problem. Empty when the
+    // import gave its messages to an ImportMessages.
+    std::vector<SourceError> errors;
     std::size_t skipped = 0;  // questions left out because of the errors
     // What was dropped from imported questions, in line order; a note is no
     // error: the question it names was imported.
     std::vector<SourceError> notes;
+    std::size_t errorCount = 0;  // the errors and notes reported, kept or not
+    std::size_t noteCount = 0;
+};
+
+// Where an import's messages go as they come, in line order, so that none
+// need be kept: a file of millions of problems takes no memory for them.
+class ImportMessages {
+public:
+    virtual ~ImportMessages() = default;
+    virtual void error(const SourceError& error) = 0;
+    virtual void note(const SourceError& note) = 0;
 };
 
 // GIFT, read as the learning platform that defined it reads it, of which
@@ -64,6 +77,7 @@ struct ImportResult {
 // new question line. A block that starts with "$CATEGORY:" is ignored.
 // Lines end at LF or CR LF; in a text without any LF, at CR.
 ImportResult ImportGift(std::string_view utf8);
+ImportResult ImportGift(std::string_view utf8, ImportMessages& messages);
 
 // Aiken: one line of question text, the choices "A. text" to "D. text" (or
 // "A)text"), then "ANSWER: X" (only its first character counts). Lines end
@@ -72,6 +86,7 @@ ImportResult ImportGift(std::string_view utf8);
 // the text before it is reported. "Answer: X" after the choices is reported
 // with the question it ends. The reference of every question is kNoReferenceText.
 ImportResult ImportAiken(std::string_view utf8);
+ImportResult ImportAiken(std::string_view utf8, ImportMessages& messages);
 
 ImportResult ImportQuestions(InterchangeFormat format, std::string_view utf8);
 

@@ -3,9 +3,12 @@
 #pragma once
 
 #include <array>
+#include <climits>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "bank/Interchange.h"
@@ -74,12 +77,50 @@ SourceError InvalidUtf8(int line);
 // ---------------------------------------------------------------------------
 // From the texts of a question to a stored question
 
-// A question that fits a card, its texts still characters of the source.
+// A text of a question on its way to a card: UTF-8 bytes, and the source line
+// each byte stands on (a text joined from several lines has several).
+class Text {
+public:
+    Text() = default;
+    Text(std::string_view utf8, int line) : utf8_(utf8), line_(line) { }
+    Text(std::string&& utf8, int line) : utf8_(std::move(utf8)), line_(line) { }
+
+    // Adds `utf8`, standing on `line`.
+    void append(std::string_view utf8, int line);
+    // Adds the bytes [from, to) of `other` with their lines.
+    void append(const Text& other, std::size_t from, std::size_t to);
+
+    const std::string& utf8() const { return utf8_; }
+    bool empty() const { return utf8_.empty(); }
+    std::size_t size() const { return utf8_.size(); }
+    // The line of the byte at `pos`; the first line for an empty text.
+    int lineAt(std::size_t pos) const;
+
+private:
+    // Four bytes for the place (the tool reads no source over 64 MiB), so
+    // that a text of many short lines takes little more than its bytes.
+    struct LineFrom {
+        std::uint32_t pos;
+        int line;
+    };
+
+    std::string utf8_;
+    int line_ = 0;  // of the first byte
+    std::vector<LineFrom> later_;  // where the line changes after the first byte
+};
+
+// Texts joined by one blank, which stands on the line of the text after it.
+Text JoinedTexts(const std::vector<Text>& lines);
+// The same text from characters.
+Text TextOf(const Chars& chars);
+std::vector<Text> TextsOf(const std::vector<Chars>& lines);
+
+// A question that fits a card, its texts with their source lines.
 struct Draft {
-    std::vector<Chars> questionLines;
-    std::array<Chars, 4> answers;
+    std::vector<Text> questionLines;
+    std::array<Text, 4> answers;
     std::size_t right = 0;  // 0 to 3
-    Chars reference;  // empty: kNoReferenceText
+    Text reference;  // empty: kNoReferenceText
     std::vector<SourceError> notes;  // what was dropped on the way
 };
 
@@ -99,16 +140,37 @@ struct Outcome {
 Outcome Rejected(const Reject& reject);
 Outcome Converted(Draft draft, int firstLine);
 
+// Notes of one message held back until the question around them is done,
+// one number each: a source of nothing else holds them in little memory.
+struct HeldNotes {
+    std::string_view message;
+    std::vector<int> lines;  // ascending
+};
+
 // Collects the questions of an import and everything reported on the way.
+// Without `messages`, errors and notes are kept in the result, in line order;
+// with them, each goes there as it comes, and the import must report in line
+// order: a question's messages together, sorted here, held notes merged in.
 class BankBuilder {
 public:
-    void add(Outcome outcome, int firstLine);
+    BankBuilder() = default;
+    explicit BankBuilder(ImportMessages& messages) : messages_(&messages) { }
+
+    // Room for the questions of a source of `bytes`, so that the bank is not
+    // moved again and again as it grows; the room is only reserved, not used.
+    void expect(std::size_t bytes);
+    void add(Outcome outcome, int firstLine, HeldNotes* held = nullptr);
     // A line that belongs to no question.
     void error(int line, std::string message);
     void note(int line, std::string message);
+    // The held notes before `line` (all of them by default).
+    void release(HeldNotes& held, int line = INT_MAX);
     ImportResult finish();
 
 private:
+    void report(SourceError message, bool note);
+
+    ImportMessages* messages_ = nullptr;
     ImportResult result_;
 };
 
@@ -146,6 +208,8 @@ struct FormatMark {
 };
 
 std::optional<FormatMark> FormatMarkAt(const Chars& text, std::size_t pos);
+// The same at the start of UTF-8 bytes.
+std::optional<FormatMark> FormatMarkAt(std::string_view text);
 
 // An answer weight such as "%50%" or "%-33.3%" at the start of a text.
 struct Weight {
@@ -155,5 +219,6 @@ struct Weight {
 };
 
 std::optional<Weight> WeightAt(const Chars& text);
+std::optional<Weight> WeightAt(std::string_view text);
 
 }  // namespace qd::interchange

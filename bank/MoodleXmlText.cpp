@@ -284,13 +284,18 @@ std::optional<QuestionRecord> PlainRecord(const XmlDraft& draft)
     return question;
 }
 
-Chars JoinedChars(const std::vector<SeenLine>& lines)
+Text TextOf(const SeenLine& line)
 {
-    std::vector<Chars> chars;
-    chars.reserve(lines.size());
+    return {EncodeUtf8(line.text), line.line};
+}
+
+Text JoinedText(const std::vector<SeenLine>& lines)
+{
+    std::vector<Text> texts;
+    texts.reserve(lines.size());
     for (const SeenLine& line : lines)
-        chars.push_back(CharsOf(line.text, line.line));
-    return Joined(chars);
+        texts.push_back(TextOf(line));
+    return JoinedTexts(texts);
 }
 
 }  // namespace
@@ -299,16 +304,16 @@ Outcome Converted(XmlDraft draft, int firstLine)
 {
     if (auto question = PlainRecord(draft))
         return {std::move(question), {}, std::move(draft.notes)};
-    Draft chars;
-    chars.questionLines.reserve(draft.questionLines.size());
+    Draft texts;
+    texts.questionLines.reserve(draft.questionLines.size());
     for (const SeenLine& line : draft.questionLines)
-        chars.questionLines.push_back(CharsOf(line.text, line.line));
+        texts.questionLines.push_back(TextOf(line));
     for (std::size_t i = 0; i < draft.answers.size(); ++i)
-        chars.answers[i] = JoinedChars(draft.answers[i]);
-    chars.right = draft.right;
-    chars.reference = JoinedChars(draft.reference);
-    chars.notes = std::move(draft.notes);
-    return interchange::Converted(std::move(chars), firstLine);
+        texts.answers[i] = JoinedText(draft.answers[i]);
+    texts.right = draft.right;
+    texts.reference = JoinedText(draft.reference);
+    texts.notes = std::move(draft.notes);
+    return interchange::Converted(std::move(texts), firstLine);
 }
 
 }  // namespace qd::moodlexml

@@ -41,6 +41,9 @@ bool QuestionRecord::operator==(const QuestionRecord& other) const
 void AddQuestionLine(QuestionRecord& record, std::string_view line)
 {
     std::string& question = record.Question;
+    // Room for the line and what follows it, so that a huge line is not held
+    // in twice its size.
+    question.reserve(question.size() + line.size() + kLineEnd.size() + kAfterQuestionMark.size());
     question += line;
     question += kLineEnd;
     if (HoldsQuestionMark(line))

@@ -81,9 +81,14 @@ public:
     bool next(TextLine& line);
 
 private:
+    static constexpr std::size_t kUnknown = std::string_view::npos;
+
+    std::size_t lineEnd();
+
     std::string_view text_;
     LineBreaks breaks_;
     std::size_t pos_ = 0;
+    std::size_t lf_ = kUnknown;  // the next LF from pos_ on, or the text's size
     int number_ = 0;
 };
 

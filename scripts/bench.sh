@@ -12,7 +12,8 @@
 #     import of GIFT and Aiken                                       (target: under 1 s and 10x faster
 #                                                                     than before this work)
 #     pack, unpack, check and export                                 (target: 100 MB/s or more)
-#     peak memory of every command, less the tool's own at start-up (target: under 8x its input)
+#     peak memory of every command, less the tool's own at start-up (target: under 8x its input),
+#     and of hostile imports (huge texts, millions of messages)
 #   The tool is timed by processor time (user and system), not wall time, so that
 #   other work on the machine does not move the result.
 #   quizdeck-bank importing the platform's Moodle XML export of 30,000 questions
@@ -107,6 +108,18 @@ tool_result() {  # LABEL: remembers the lines to print with the others
 }
 measure "$files/q.gift" import "$files/q.gift" -o "$files/out.drv"; tool_result "import GIFT"
 measure "$files/q.aiken" import "$files/q.aiken" -o "$files/out.drv"; tool_result "import Aiken"
+# Hostile imports, for their memory alone: 6 MB of two-letter Aiken lines (a
+# message each), one 30 MiB HTML question (its text in pieces under libxml2's 10 MB
+# for one text), 20 MiB of "&amp;" in HTML and in plain text.
+awk 'BEGIN { for (i = 0; i < 2097152; i++) print "ab" }' >"$files/ab.aiken"
+awk 'BEGIN { printf "[html]<p>"; for (i = 0; i < 6291456; i++) printf (i % 1000 == 0 ? "<b>word</b> " : "word ")
+    print "</p>{=a~b~c~d}" }' >"$files/html.gift"
+awk 'BEGIN { printf "[html]"; for (i = 0; i < 4194304; i++) printf "&amp;"; print "{=a~b~c~d}" }' >"$files/amp.gift"
+awk 'BEGIN { for (i = 0; i < 4194304; i++) printf "&amp;"; print "{=a~b~c~d}" }' >"$files/amp-plain.gift"
+measure "$files/ab.aiken" import "$files/ab.aiken" -o "$files/out.drv"; tool_result "hostile Aiken lines"
+measure "$files/html.gift" import "$files/html.gift" -o "$files/out.drv"; tool_result "hostile GIFT HTML"
+measure "$files/amp.gift" import "$files/amp.gift" -o "$files/out.drv"; tool_result "hostile GIFT &amp;"
+measure "$files/amp-plain.gift" import "$files/amp-plain.gift" -o "$files/out.drv"; tool_result "hostile GIFT plain"
 measure "$files/q.quiz" pack "$files/q.quiz" -o "$files/out.drv"; tool_result "pack"
 measure "$files/q.drv" unpack "$files/q.drv"; tool_result "unpack"
 measure "$files/q.drv" check "$files/q.drv"; tool_result "check"
@@ -149,6 +162,8 @@ echo "$tool_lines" | while IFS='|' read -r label cpu mb kib input_kib; do
         before=$before_gift; [ "$label" = "import Aiken" ] && before=$before_aiken
         against "$label 32,767:" "$cpu" 1 "s of processor time"
         against "$label vs before:" "$(ratio "$cpu" "$before")" 0.1 "x the ${before} s before"
+        ;;
+    hostile*)  # memory alone
         ;;
     *)
         against "$label MB/s:" "$(ratio 100 "$(ratio "$mb" "$cpu")")" 1 \

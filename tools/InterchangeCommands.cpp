@@ -59,21 +59,39 @@ std::vector<ImportMessage> InLineOrder(const ImportResult& result)
     return messages;
 }
 
-// Each message as SOURCE:LINE: [note: ]message, at most `most` of them.
-void PrintImportMessages(std::ostream& err, const std::string& name, const ImportResult& result, std::size_t most)
-{
-    const std::vector<ImportMessage> messages = InLineOrder(result);
-    MessageCap cap(err);
-    for (std::size_t i = 0; i < messages.size() && i < most; ++i) {
-        const ImportMessage& message = messages[i];
-        cap.report(name + ':' + std::to_string(message.message->line) + ": " + (message.note ? "note: " : ""),
-                   message.message->message);
+// Prints each message of an import as it comes, SOURCE:LINE: [note: ]message,
+// capped by kind and at most `most` of them; keeps none.
+class PrintedMessages : public ImportMessages {
+public:
+    PrintedMessages(std::ostream& err, const std::string& name, std::size_t most)
+        : err_(err), name_(name), most_(most), cap_(err)
+    {
     }
-    cap.finish();
-    if (messages.size() > most)
-        err << "quizdeck-bank: ... " << Counted(messages.size() - most, "more message", "more messages")
-            << " left out\n";
-}
+
+    void error(const SourceError& error) override { print(error, false); }
+    void note(const SourceError& note) override { print(note, true); }
+
+    // The counts of what the caps left out.
+    void finish()
+    {
+        cap_.finish();
+        if (count_ > most_)
+            err_ << "quizdeck-bank: ... " << Counted(count_ - most_, "more message", "more messages") << " left out\n";
+    }
+
+private:
+    void print(const SourceError& message, bool note)
+    {
+        if (count_++ < most_)
+            cap_.report(name_ + ':' + std::to_string(message.line) + ": " + (note ? "note: " : ""), message.message);
+    }
+
+    std::ostream& err_;
+    const std::string& name_;
+    const std::size_t most_;
+    MessageCap cap_;
+    std::size_t count_ = 0;
+};
 
 // The format a source that did not import cleanly looks like, when it is the other one.
 std::optional<InterchangeFormat> OtherFormat(InterchangeFormat format, std::string_view text)
@@ -125,6 +143,93 @@ ImportResult ImportSource(InterchangeFormat format, const std::string& name, std
                              : ""));
 }
 
+// The messages of a GIFT or Aiken import, printed as they come unless the
+// source looks like the other format: then the hint to use it comes first,
+// when the import has errors or takes nothing, which only its end tells. The
+// guess is made at the first message (or at the end); when it names the other
+// format, this import only counts, and a second one prints.
+class FirstPassMessages : public ImportMessages {
+public:
+    FirstPassMessages(std::ostream& err, const std::string& name, InterchangeFormat format, std::string_view text)
+        : printed_(err, name, SIZE_MAX), format_(format), text_(text)
+    {
+    }
+
+    void error(const SourceError& error) override
+    {
+        if (!other())
+            printed_.error(error);
+    }
+    void note(const SourceError& note) override
+    {
+        if (!other())
+            printed_.note(note);
+    }
+
+    // The other format, when the source looks like it.
+    std::optional<InterchangeFormat> other()
+    {
+        if (!guessed_) {
+            other_ = OtherFormat(format_, text_);
+            guessed_ = true;
+        }
+        return other_;
+    }
+    // Every message so far was printed.
+    bool printing() const { return !guessed_ || !other_; }
+    void finish() { printed_.finish(); }
+
+private:
+    PrintedMessages printed_;
+    const InterchangeFormat format_;
+    const std::string_view text_;
+    bool guessed_ = false;
+    std::optional<InterchangeFormat> other_;
+};
+
+void PrintOtherFormat(std::ostream& err, const std::string& name, InterchangeFormat format, InterchangeFormat other)
+{
+    err << "quizdeck-bank: " << name << " looks like " << FormatName(other) << ", not " << FormatName(format)
+        << "; try --format " << FormatOption(other) << '\n';
+}
+
+ImportResult ImportInterchange(InterchangeFormat format, std::string_view text, ImportMessages& messages)
+{
+    return format == InterchangeFormat::Gift ? ImportGift(text, messages) : ImportAiken(text, messages);
+}
+
+// Imports a source, printing its messages in line order: the hint that it
+// looks like the other format first where it applies, then only a few.
+ImportResult ImportPrinting(std::ostream& err, const std::string& name, InterchangeFormat format, std::string_view text)
+{
+    if (format == InterchangeFormat::Xml) {
+        ImportResult result = ImportSource(format, name, text);
+        const auto other =
+            result.errors.empty() && !result.bank.questions.empty() ? std::nullopt : OtherFormat(format, text);
+        if (other)
+            PrintOtherFormat(err, name, format, *other);
+        PrintedMessages printed(err, name, other ? kMessagesAfterHint : SIZE_MAX);
+        for (const ImportMessage& message : InLineOrder(result))
+            message.note ? printed.note(*message.message) : printed.error(*message.message);
+        printed.finish();
+        return result;
+    }
+    FirstPassMessages first(err, name, format, text);
+    ImportResult result = ImportInterchange(format, text, first);
+    const bool problems = result.errorCount > 0 || result.bank.questions.empty();
+    const auto other = problems ? first.other() : std::nullopt;
+    if (other)
+        PrintOtherFormat(err, name, format, *other);
+    if (first.printing()) {
+        first.finish();
+        return result;
+    }
+    PrintedMessages printed(err, name, other ? kMessagesAfterHint : SIZE_MAX);
+    result = ImportInterchange(format, text, printed);
+    printed.finish();
+    return result;
+}
+
 }  // namespace
 
 int RunImport(const Args& args, std::ostream& err)
@@ -138,15 +243,9 @@ int RunImport(const Args& args, std::ostream& err)
     RefuseSameFile(sourceName, *options.output);
     const std::string text =
         ReadFileBytes(sourceName, format == InterchangeFormat::Xml ? kMaxXmlSourceBytes : kMaxFileBytes);
-    const ImportResult result = ImportSource(format, sourceName, text);
-    const auto other =
-        result.errors.empty() && !result.bank.questions.empty() ? std::nullopt : OtherFormat(format, text);
-    if (other)
-        err << "quizdeck-bank: " << sourceName << " looks like " << FormatName(*other) << ", not " << FormatName(format)
-            << "; try --format " << FormatOption(*other) << '\n';
-    PrintImportMessages(err, sourceName, result, other ? kMessagesAfterHint : SIZE_MAX);
+    const ImportResult result = ImportPrinting(err, sourceName, format, text);
     err << "quizdeck-bank: " << sourceName << ": " << Counted(result.bank.questions.size(), "question", "questions")
-        << " imported, " << result.skipped << " skipped, " << Counted(result.notes.size(), "note", "notes") << '\n';
+        << " imported, " << result.skipped << " skipped, " << Counted(result.noteCount, "note", "notes") << '\n';
     if (result.bank.questions.empty()) {
         err << "quizdeck-bank: " << sourceName << ": no question could be imported; " << *options.output
             << " is not written\n";
@@ -157,7 +256,7 @@ int RunImport(const Args& args, std::ostream& err)
     } catch (const Failure& failure) {
         throw FileError(*options.output + ": cannot be written: " + failure.detail());
     }
-    return result.errors.empty() ? kToolDone : kToolProblems;
+    return result.errorCount == 0 ? kToolDone : kToolProblems;
 }
 
 int RunExport(const Args& args, std::ostream& out, std::ostream& err)
