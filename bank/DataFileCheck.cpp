@@ -91,7 +91,7 @@ private:
     }
 
     // The text the program took from a line, if it read it.
-    const std::string* plainText(int number) const
+    const std::string_view* plainText(int number) const
     {
         const auto& lines = load_.lines();
         const auto found = std::lower_bound(lines.begin(), lines.end(), number,
@@ -103,22 +103,25 @@ private:
     {
         // A line the scrambler writes from the text the program took holds
         // that text: only other lines need descrambling on their own.
-        const bool canonical = !line.plain.empty() && ScrambleText(kQuestionKey, line.plain) == line.raw;
-        std::string plain;
-        try {
-            plain = canonical ? line.plain : DescrambleText(kQuestionKey, line.raw);
-        } catch (const Failure& failure) {
-            add(line.line, "cannot descramble the " + RoleName(line.role) + " line: " + failure.detail());
-            undescramblable_.insert(line.line);
-            return;
+        const bool canonical = ScramblesTo(kQuestionKey, line.plain, line.raw);
+        std::string descrambled;
+        if (!canonical) {
+            try {
+                descrambled = DescrambleText(kQuestionKey, line.raw);
+            } catch (const Failure& failure) {
+                add(line.line, "cannot descramble the " + RoleName(line.role) + " line: " + failure.detail());
+                undescramblable_.insert(line.line);
+                return;
+            }
         }
+        const std::string_view plain = canonical ? line.plain : descrambled;
         if (plain.empty())
             emptyText(line);
-        else if (!canonical && ScrambleText(kQuestionKey, plain) != line.raw)
+        else if (!canonical && !ScramblesTo(kQuestionKey, plain, line.raw))
             add(line.line,
                 "the " + RoleName(line.role) + " line " + Quoted(EscapeValue(plain))
                     + " is not scrambled as the scrambler writes it; pack would write it differently");
-        if (line.role == LineRole::Question && plain.find("\r\n") != std::string::npos)
+        if (line.role == LineRole::Question && plain.find("\r\n") != std::string_view::npos)
             add(line.line,
                 "the question line " + Quoted(EscapeValue(plain))
                     + " holds CR LF; unpack would give it back as two question lines");
@@ -162,7 +165,7 @@ private:
             add(f.line, "more than 32767 questions: the program reads no further");
         else if (f.role == LineRole::NumLines && number && undescramblable_.count(f.line) == 0)
             add(f.line,
-                "NumLines " + Quoted(EscapeValue(plainText(f.line) ? *plainText(f.line) : std::string()))
+                "NumLines " + Quoted(EscapeValue(plainText(f.line) ? *plainText(f.line) : std::string_view()))
                     + " is not a number from 0 to 255");
         else if (f.role != LineRole::NumLines || !number)
             add(f.line, "failure " + std::to_string(f.number) + " while reading the " + RoleName(f.role) + " line");

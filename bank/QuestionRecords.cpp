@@ -1,5 +1,7 @@
 #include "bank/QuestionRecords.h"
 
+#include <algorithm>
+#include <cstring>
 #include <limits>
 #include <string>
 #include <utility>
@@ -23,14 +25,16 @@ public:
 
     bool atEnd() const { return pos_ >= data_.size(); }
 
+    // The length of the line next() gives next, and of all that is left.
+    std::size_t nextLength() const { return atEnd() ? 0 : LineEndFrom(pos_) - pos_; }
+    std::size_t remaining() const { return atEnd() ? 0 : data_.size() - pos_; }
+
     std::string_view next()
     {
         if (atEnd())
             Raise(failure::kInputPastEndOfFile, "input past end of file");
         const std::size_t start = pos_;
-        std::size_t end = start;
-        while (end < data_.size() && data_[end] != '\r' && data_[end] != '\n')
-            ++end;
+        const std::size_t end = LineEndFrom(start);
         pos_ = end;
         if (pos_ < data_.size() && data_[pos_] == '\r')
             ++pos_;
@@ -40,9 +44,30 @@ public:
     }
 
 private:
+    // The first CR or LF from `start`, or the end: a scrambled line holds
+    // neither, so each is looked for with memchr over the whole line.
+    std::size_t LineEndFrom(std::size_t start) const
+    {
+        const char* const from = data_.data() + start;
+        const std::size_t rest = data_.size() - start;
+        const auto* cr = static_cast<const char*>(std::memchr(from, '\r', rest));
+        const std::size_t before = cr ? static_cast<std::size_t>(cr - from) : rest;
+        const auto* lf = static_cast<const char*>(std::memchr(from, '\n', before));
+        return start + (lf ? static_cast<std::size_t>(lf - from) : before);
+    }
+
     std::string_view data_;
     std::size_t pos_ = 0;
 };
+
+// The most records `size` bytes can hold (and the spare ones after them):
+// each has at least seven lines of at least the markers, the header, one
+// character and CR LF. Reserved at once, the table is never moved as it grows.
+std::size_t RecordsAtMost(std::size_t size)
+{
+    constexpr std::size_t kShortestRecord = 7 * (kStartMarker.size() + 9 + 1 + kEndMarker.size() + 2);
+    return std::min(size / kShortestRecord, static_cast<std::size_t>(std::numeric_limits<std::int16_t>::max())) + 2;
+}
 
 }  // namespace
 
@@ -58,12 +83,15 @@ void ReadQuestionRecords(std::string_view bytes, QuestionBank& bank, Steps& step
     int& line = at.line;
     LineRole& role = at.role;
 
-    // One line of the file, descrambled; `raw` receives it as read.
-    const auto readLine = [&](LineRole lineRole, std::string_view& raw) {
+    // One line of the file, descrambled onto the end of `text` (nothing after
+    // a rejection); `raw` receives it as read. Returns the descrambled part.
+    const auto readLine = [&](LineRole lineRole, std::string_view& raw, std::string& text) {
         role = lineRole;
         ++line;
         raw = file.next();
-        return DescrambleLine(kQuestionKey, raw, 0);
+        const std::size_t start = text.size();
+        AppendDescrambledLine(text, kQuestionKey, raw, 0);
+        return std::string_view(text).substr(start);
     };
     const auto notify = [&](std::string_view raw, std::string_view plain) {
         if (observer)
@@ -73,6 +101,7 @@ void ReadQuestionRecords(std::string_view bytes, QuestionBank& bank, Steps& step
 
     steps([&] {
         bank.table.assign(1, QuestionRecord {});
+        bank.table.reserve(RecordsAtMost(bytes.size()));
         bank.count = 0;
     });
 
@@ -98,8 +127,10 @@ void ReadQuestionRecords(std::string_view bytes, QuestionBank& bank, Steps& step
         if (stop)
             break;
         steps([&] {
-            current().NumLines = DescrambleLine(kQuestionKey, raw, 0);
-            notify(raw, current().NumLines);
+            std::string& numLines = current().NumLines;
+            numLines.clear();
+            AppendDescrambledLine(numLines, kQuestionKey, raw, 0);
+            notify(raw, numLines);
         });
 
         // A count that is not a whole number from 0 to 255 is logged and
@@ -110,9 +141,20 @@ void ReadQuestionRecords(std::string_view bytes, QuestionBank& bank, Steps& step
 
         for (unsigned i = 0; i < questionLines; ++i) {
             steps([&] {
-                const std::string plain = readLine(LineRole::Question, raw);
-                notify(raw, plain);
-                AddQuestionLine(current(), plain);
+                QuestionRecord& record = current();
+                const std::size_t start = record.Question.size();
+                // Room for as many lines as long as this one, with their ends;
+                // never more than the rest of the file holds.
+                if (start == 0)
+                    record.Question.reserve(std::min(file.nextLength() * questionLines, file.remaining())
+                                            + 6 * questionLines);
+                try {
+                    notify(raw, readLine(LineRole::Question, raw, record.Question));
+                } catch (...) {
+                    record.Question.resize(start);
+                    throw;
+                }
+                EndQuestionLine(record, start);
             });
         }
 
@@ -123,9 +165,14 @@ void ReadQuestionRecords(std::string_view bytes, QuestionBank& bank, Steps& step
         };
         for (const auto& [fieldRole, field] : fields) {
             steps([&, fieldRole = fieldRole, field = field] {
-                std::string plain = readLine(fieldRole, raw);
-                notify(raw, plain);
-                current().*field = std::move(plain);
+                std::string& text = current().*field;
+                text.clear();
+                try {
+                    notify(raw, readLine(fieldRole, raw, text));
+                } catch (...) {
+                    text.clear();
+                    throw;
+                }
             });
         }
 

@@ -49,7 +49,7 @@ void CheckStoredQuestion(const QuestionRecord& question, const std::vector<std::
 
 void AppendLine(std::string& file, std::string_view plain)
 {
-    file += ScrambleText(kQuestionKey, plain);
+    AppendScrambled(file, kQuestionKey, plain);
     file += "\r\n";
 }
 
@@ -97,13 +97,38 @@ const std::array<std::string, 256>& ByteSpellings()
     return spellings;
 }
 
+// EscapeValue appending to `text`.
+void AppendEscaped(std::string& text, std::string_view bytes)
+{
+    const auto& spellings = ByteSpellings();
+    // Printable ASCII but the backslash stands for itself: taken in runs.
+    const auto plain = [](char c) { return c >= ' ' && c <= '~' && c != '\\'; };
+    for (std::size_t i = 0; i < bytes.size();) {
+        std::size_t end = i;
+        while (end < bytes.size() && plain(bytes[end]))
+            ++end;
+        if (end == bytes.size() && end > i && bytes[end - 1] == ' ')
+            --end;
+        text.append(bytes, i, end - i);
+        if (end == bytes.size())
+            break;
+        const auto byte = static_cast<unsigned char>(bytes[end]);
+        const bool lastBlank = end + 1 == bytes.size() && byte == ' ';
+        if (lastBlank)
+            text += "\\x20";
+        else
+            text += spellings[byte];
+        i = end + 1;
+    }
+}
+
 void AppendEntry(std::string& source, std::string_view keyword, std::string_view value)
 {
     source += keyword;
     source += ':';
     if (!value.empty()) {
         source += ' ';
-        source += EscapeValue(value);
+        AppendEscaped(source, value);
     }
     source += '\n';
 }
@@ -158,17 +183,9 @@ std::string UnpackSource(const StoredBank& bank)
 
 std::string EscapeValue(std::string_view bytes)
 {
-    const auto& spellings = ByteSpellings();
     std::string text;
     text.reserve(bytes.size() + bytes.size() / 4);
-    for (std::size_t i = 0; i < bytes.size(); ++i) {
-        const auto byte = static_cast<unsigned char>(bytes[i]);
-        const bool lastBlank = i + 1 == bytes.size() && byte == ' ';
-        if (lastBlank)
-            text += "\\x20";
-        else
-            text += spellings[byte];
-    }
+    AppendEscaped(text, bytes);
     return text;
 }
 
