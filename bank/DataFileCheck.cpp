@@ -60,10 +60,14 @@ bool IsAnswerNumber(std::string_view text)
 class ProblemFinder {
 public:
     ProblemFinder(const LoadRecorder& load, std::string_view bytes)
-        : load_(load), lines_(SplitDataLines(bytes)), stop_(load.stoppedAt())
+        : load_(load), bytes_(bytes), stop_(load.stoppedAt())
     {
-        const auto index = static_cast<std::size_t>(stop_.value_or(0) - 1);
-        endLineStop_ = stop_ && *stop_ >= 1 && index < lines_.size() && IsEndLine(lines_[index].text);
+        // The file's lines are read as they are needed, never held.
+        LineReader lines(bytes_, LineBreaks::Any);
+        for (TextLine line {}; lines.next(line);) {
+            ++lineCount_;
+            endLineStop_ = endLineStop_ || (stop_ == line.number && IsEndLine(line.text));
+        }
     }
 
     std::vector<DataFileProblem> find()
@@ -174,12 +178,13 @@ private:
     // The lines the program reads, and the end line, must end with CR LF.
     void lineEnds()
     {
-        std::size_t last = lines_.size();
+        std::size_t last = lineCount_;
         if (stop_)
             last = std::min(last, static_cast<std::size_t>(endLineStop_ ? *stop_ : *stop_ - 1));
-        for (std::size_t i = 0; i < last; ++i) {
-            const int line = static_cast<int>(i) + 1;
-            switch (lines_[i].end) {
+        LineReader lines(bytes_, LineBreaks::Any);
+        for (TextLine text {}; static_cast<std::size_t>(text.number) < last && lines.next(text);) {
+            const int line = text.number;
+            switch (text.end) {
             case LineEnd::CrLf:
                 break;
             case LineEnd::Lf:
@@ -197,15 +202,16 @@ private:
 
     void unread()
     {
-        if (!endLineStop_ || lines_.size() <= static_cast<std::size_t>(*stop_))
+        if (!endLineStop_ || lineCount_ <= static_cast<std::size_t>(*stop_))
             return;
         add(*stop_ + 1,
             "never read: the program stops at the end line " + std::to_string(*stop_) + " ("
-                + Counted(lines_.size() - static_cast<std::size_t>(*stop_), "line", "lines") + " after it)");
+                + Counted(lineCount_ - static_cast<std::size_t>(*stop_), "line", "lines") + " after it)");
     }
 
     const LoadRecorder& load_;
-    const std::vector<DataLine> lines_;
+    const std::string_view bytes_;
+    std::size_t lineCount_ = 0;
     const std::optional<int> stop_;
     bool endLineStop_ = false;
     std::vector<DataFileProblem> problems_;

@@ -21,16 +21,9 @@ std::uint8_t Code(char c)
 
 // The codes the scrambler writes as an escape pair: NUL, the escape itself,
 // LF, CR and the end-of-file mark.
-constexpr std::array<bool, 256> kMustEscape = [] {
-    std::array<bool, 256> table {};
-    for (const std::size_t code : {0x00u, 0x01u, 0x0Au, 0x0Du, 0x1Au})
-        table[code] = true;
-    return table;
-}();
-
-bool MustEscape(std::uint8_t code)
+constexpr bool MustEscape(std::uint8_t code)
 {
-    return kMustEscape[code];
+    return code == 0x00 || code == 0x01 || code == 0x0A || code == 0x0D || code == 0x1A;
 }
 
 void CheckInputs(std::string_view key, std::string_view text)
@@ -106,12 +99,12 @@ const ExpandedKey& Expanded(std::string_view key)
 // The place in the key stream, running on across the whole text.
 class KeyCursor {
 public:
-    explicit KeyCursor(const ExpandedKey& key) : key_(key) { }
+    explicit KeyCursor(const ExpandedKey& key) : key_(&key) { }
 
     std::uint8_t next()
     {
-        const std::uint8_t code = key_.stream()[position_];
-        if (++position_ == key_.size())
+        const std::uint8_t code = key_->stream()[position_];
+        if (++position_ == key_->size())
             position_ = 0;
         return code;
     }
@@ -121,10 +114,10 @@ public:
     {
         while (count > 0) {
             const std::size_t run = std::min(count, kStreamRun);
-            const std::uint8_t* codes = key_.stream() + position_;
+            const std::uint8_t* codes = key_->stream() + position_;
             for (std::size_t i = 0; i < run; ++i)
                 out[i] = static_cast<char>(Code(in[i]) ^ codes[i]);
-            position_ = (position_ + run) % key_.size();
+            position_ = (position_ + run) % key_->size();
             in += run;
             out += run;
             count -= run;
@@ -132,7 +125,7 @@ public:
     }
 
 private:
-    const ExpandedKey& key_;
+    const ExpandedKey* key_;
     std::size_t position_ = 0;
 };
 
@@ -152,7 +145,7 @@ char* PutScrambled(char* out, std::string_view text, KeyCursor& key)
 }
 
 // True when the scrambled form of `text` stands at `in` (before `end`); moves `in` past it.
-bool MatchScrambled(const char*& in, const char* end, std::string_view text, KeyCursor& key)
+bool MatchEach(const char*& in, const char* end, std::string_view text, KeyCursor& key)
 {
     for (const char c : text) {
         const std::uint8_t code = Code(c) ^ key.next();
@@ -165,6 +158,39 @@ bool MatchScrambled(const char*& in, const char* end, std::string_view text, Key
                 return false;
             ++in;
         }
+    }
+    return true;
+}
+
+// The same, a piece at a time: a piece that needs no escape is compared in
+// one pass over the combined text, the others character by character.
+bool MatchScrambled(const char*& in, const char* end, std::string_view text, KeyCursor& key)
+{
+    std::array<char, kStreamRun> combined;
+    while (!text.empty()) {
+        const std::size_t count = std::min(text.size(), combined.size());
+        const KeyCursor start = key;
+        key.combine(text.data(), count, combined.data());
+        if (static_cast<std::size_t>(end - in) >= count) {
+            bool escapes = false;
+            bool differs = false;
+            for (std::size_t i = 0; i < count; ++i) {
+                const std::uint8_t code = Code(combined[i]);
+                escapes |= MustEscape(code);
+                differs |= code != Code(in[i]);
+            }
+            if (!escapes) {
+                if (differs)
+                    return false;
+                in += count;
+                text.remove_prefix(count);
+                continue;
+            }
+        }
+        key = start;
+        if (!MatchEach(in, end, text.substr(0, count), key))
+            return false;
+        text.remove_prefix(count);
     }
     return true;
 }

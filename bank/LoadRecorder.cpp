@@ -1,6 +1,7 @@
 #include "bank/LoadRecorder.h"
 
 #include <algorithm>
+#include <functional>
 
 namespace qd {
 
@@ -64,7 +65,11 @@ std::string_view LoadRecorder::keep(std::string_view text)
 
 void LoadRecorder::lineRead(int line, LineRole role, std::string_view raw, std::string_view plain)
 {
-    const std::string_view keptRaw = keep(raw);
+    const auto inFile = [&](std::string_view text) {
+        return !fileBytes_.empty() && std::less_equal<>()(fileBytes_.data(), text.data())
+            && std::less_equal<>()(text.data() + text.size(), fileBytes_.data() + fileBytes_.size());
+    };
+    const std::string_view keptRaw = inFile(raw) ? raw : keep(raw);
     lines_.push_back({line, role, keptRaw, keep(plain)});
 }
 

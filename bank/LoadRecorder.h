@@ -44,6 +44,9 @@ struct LoadFailure {
 class LoadRecorder final : public LoadObserver {
 public:
     LoadRecorder() = default;
+    // A recorder of a load of `fileBytes`, which the caller keeps unchanged
+    // for as long as the recorder: the lines as read point into them.
+    explicit LoadRecorder(std::string_view fileBytes) : fileBytes_(fileBytes) { }
     // The lines point into the recorder's own blocks of text, which a move
     // takes along and a copy could not.
     LoadRecorder(LoadRecorder&&) = default;
@@ -65,6 +68,7 @@ private:
     // A copy of `text` in the blocks, which never move once made.
     std::string_view keep(std::string_view text);
 
+    std::string_view fileBytes_;
     std::vector<std::string> blocks_;
     std::vector<ReadLine> lines_;
     std::vector<LoadFailure> failures_;

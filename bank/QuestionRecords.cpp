@@ -1,13 +1,13 @@
 #include "bank/QuestionRecords.h"
 
 #include <algorithm>
-#include <cstring>
 #include <limits>
 #include <string>
 #include <utility>
 
 #include "bank/Convert.h"
 #include "bank/Descrambler.h"
+#include "bank/Text.h"
 #include "shell/Failure.h"
 #include "shell/StepRunner.h"
 
@@ -19,9 +19,9 @@ constexpr const char* kLoadLocation = "3406";
 
 // A file's bytes handed out line by line. A line ends at CR LF, at a lone CR
 // or at a lone LF.
-class LineReader {
+class DataLineReader {
 public:
-    explicit LineReader(std::string_view data) : data_(data) { }
+    explicit DataLineReader(std::string_view data) : data_(data) { }
 
     bool atEnd() const { return pos_ >= data_.size(); }
 
@@ -44,17 +44,7 @@ public:
     }
 
 private:
-    // The first CR or LF from `start`, or the end: a scrambled line holds
-    // neither, so each is looked for with memchr over the whole line.
-    std::size_t LineEndFrom(std::size_t start) const
-    {
-        const char* const from = data_.data() + start;
-        const std::size_t rest = data_.size() - start;
-        const auto* cr = static_cast<const char*>(std::memchr(from, '\r', rest));
-        const std::size_t before = cr ? static_cast<std::size_t>(cr - from) : rest;
-        const auto* lf = static_cast<const char*>(std::memchr(from, '\n', before));
-        return start + (lf ? static_cast<std::size_t>(lf - from) : before);
-    }
+    std::size_t LineEndFrom(std::size_t start) const { return FirstLineBreak(data_, start); }
 
     std::string_view data_;
     std::size_t pos_ = 0;
@@ -79,7 +69,7 @@ bool IsEndLine(std::string_view text)
 void ReadQuestionRecords(std::string_view bytes, QuestionBank& bank, Steps& steps, LoadPosition& at,
                          LoadObserver* observer)
 {
-    LineReader file(bytes);
+    DataLineReader file(bytes);
     int& line = at.line;
     LineRole& role = at.role;
 
