@@ -60,13 +60,16 @@ bool IsAnswerNumber(std::string_view text)
 class ProblemFinder {
 public:
     ProblemFinder(const LoadRecorder& load, std::string_view bytes)
-        : load_(load), bytes_(bytes), stop_(load.stoppedAt())
+        : load_(load), stop_(load.stoppedAt())
     {
-        // The file's lines are read as they are needed, never held.
-        LineReader lines(bytes_, LineBreaks::Any);
+        // The file's lines are read once and never held: only the count,
+        // and the lines that do not end with CR LF.
+        LineReader lines(bytes, LineBreaks::Any);
         for (TextLine line {}; lines.next(line);) {
             ++lineCount_;
             endLineStop_ = endLineStop_ || (stop_ == line.number && IsEndLine(line.text));
+            if (line.end != LineEnd::CrLf)
+                otherEnds_.push_back({line.number, line.end});
         }
     }
 
@@ -106,8 +109,10 @@ private:
     void readLine(const ReadLine& line)
     {
         // A line the scrambler writes from the text the program took holds
-        // that text: only other lines need descrambling on their own.
-        const bool canonical = ScramblesTo(kQuestionKey, line.plain, line.raw);
+        // that text: only other lines need descrambling on their own. The
+        // text is what the descrambler took from the line (LoadRecorder), so
+        // the line is the scrambler's when it is escaped as the scrambler escapes.
+        const bool canonical = !line.plain.empty() && IsScrambledAsWritten(line.raw);
         std::string descrambled;
         if (!canonical) {
             try {
@@ -121,7 +126,7 @@ private:
         const std::string_view plain = canonical ? line.plain : descrambled;
         if (plain.empty())
             emptyText(line);
-        else if (!canonical && !ScramblesTo(kQuestionKey, plain, line.raw))
+        else if (!canonical && !IsScrambledAsWritten(line.raw))
             add(line.line,
                 "the " + RoleName(line.role) + " line " + Quoted(EscapeValue(plain))
                     + " is not scrambled as the scrambler writes it; pack would write it differently");
@@ -181,10 +186,10 @@ private:
         std::size_t last = lineCount_;
         if (stop_)
             last = std::min(last, static_cast<std::size_t>(endLineStop_ ? *stop_ : *stop_ - 1));
-        LineReader lines(bytes_, LineBreaks::Any);
-        for (TextLine text {}; static_cast<std::size_t>(text.number) < last && lines.next(text);) {
-            const int line = text.number;
-            switch (text.end) {
+        for (const auto& [line, end] : otherEnds_) {
+            if (static_cast<std::size_t>(line) > last)
+                break;
+            switch (end) {
             case LineEnd::CrLf:
                 break;
             case LineEnd::Lf:
@@ -210,8 +215,8 @@ private:
     }
 
     const LoadRecorder& load_;
-    const std::string_view bytes_;
     std::size_t lineCount_ = 0;
+    std::vector<std::pair<int, LineEnd>> otherEnds_;
     const std::optional<int> stop_;
     bool endLineStop_ = false;
     std::vector<DataFileProblem> problems_;

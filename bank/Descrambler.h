@@ -33,8 +33,9 @@ std::string DescrambleText(std::string_view key, std::string_view scrambled);
 void AppendScrambled(std::string& out, std::string_view key, std::string_view plain);
 void AppendDescrambled(std::string& out, std::string_view key, std::string_view scrambled);
 
-// True when ScrambleText(key, plain) would give `scrambled`, found without
-// making that text.
-bool ScramblesTo(std::string_view key, std::string_view plain, std::string_view scrambled);
+// True when a line has both markers and, between them, every escape the
+// scrambler writes and no other: a line that descrambles to a text is then
+// the line ScrambleText writes from that text, with any key.
+bool IsScrambledAsWritten(std::string_view scrambled);
 
 }  // namespace qd

@@ -29,16 +29,28 @@ const std::array<std::string, 256>& Utf8Spellings()
     return spellings;
 }
 
+// The code-page bytes that stand for control characters.
+const std::array<bool, 256>& ControlBytes()
+{
+    static const std::array<bool, 256> controls = [] {
+        std::array<bool, 256> table {};
+        for (std::size_t byte = 0; byte < table.size(); ++byte)
+            table[byte] = IsControl(CodePageCharacter(static_cast<char>(byte)));
+        return table;
+    }();
+    return controls;
+}
+
 }  // namespace
 
 Problem TextProblem(std::string_view bytes)
 {
     if (bytes.empty())
         return "is empty";
+    const auto& controls = ControlBytes();
     for (const char byte : bytes) {
-        const char32_t code = CodePageCharacter(byte);
-        if (IsControl(code))
-            return "holds the control character " + CodePointName(code);
+        if (controls[static_cast<unsigned char>(byte)])
+            return "holds the control character " + CodePointName(CodePageCharacter(byte));
     }
     if (IsBlankByte(bytes.front()) || IsBlankByte(bytes.back()))
         return "begins or ends with a blank, which an import drops";

@@ -98,11 +98,14 @@ Problem GiftProblem(const QuestionRecord& question)
     return std::nullopt;
 }
 
-// The bytes the GIFT reader gives a meaning to, each written after a backslash.
-constexpr std::array<bool, 128> kGiftSpecial = [] {
-    std::array<bool, 128> table {};
+// The bytes written as they are: ASCII but the characters the GIFT reader
+// gives a meaning to, which are written after a backslash.
+constexpr std::array<bool, 256> kGiftAsIs = [] {
+    std::array<bool, 256> table {};
+    for (std::size_t byte = 0; byte < 0x80; ++byte)
+        table[byte] = true;
     for (const char32_t c : kGiftEscaped)
-        table[c] = true;
+        table[c] = false;
     return table;
 }();
 
@@ -112,7 +115,7 @@ void AppendGiftText(std::string& gift, std::string_view bytes)
     std::size_t run = 0;  // where the bytes not yet written begin
     for (std::size_t i = 0; i < bytes.size(); ++i) {
         const auto byte = static_cast<unsigned char>(bytes[i]);
-        if (byte < 0x80 && !kGiftSpecial[byte])
+        if (kGiftAsIs[byte])
             continue;
         gift.append(bytes, run, i - run);
         if (byte < 0x80) {

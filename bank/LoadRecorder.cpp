@@ -49,6 +49,15 @@ std::vector<DataLine> SplitDataLines(std::string_view bytes)
     return lines;
 }
 
+LoadRecorder::LoadRecorder(std::string_view fileBytes) : fileBytes_(fileBytes)
+{
+    // A line for each LF, which is every line of a file with CR LF ends.
+    std::size_t ends = 0;
+    for (std::size_t at = fileBytes.find('\n'); at != std::string_view::npos; at = fileBytes.find('\n', at + 1))
+        ++ends;
+    lines_.reserve(ends + 1);
+}
+
 std::string_view LoadRecorder::keep(std::string_view text)
 {
     // Blocks of 1 MiB; a longer text gets a block of its own.

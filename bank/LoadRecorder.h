@@ -46,7 +46,7 @@ public:
     LoadRecorder() = default;
     // A recorder of a load of `fileBytes`, which the caller keeps unchanged
     // for as long as the recorder: the lines as read point into them.
-    explicit LoadRecorder(std::string_view fileBytes) : fileBytes_(fileBytes) { }
+    explicit LoadRecorder(std::string_view fileBytes);
     // The lines point into the recorder's own blocks of text, which a move
     // takes along and a copy could not.
     LoadRecorder(LoadRecorder&&) = default;

@@ -59,6 +59,17 @@ std::size_t RecordsAtMost(std::size_t size)
     return std::min(size / kShortestRecord, static_cast<std::size_t>(std::numeric_limits<std::int16_t>::max())) + 2;
 }
 
+// The record just read (before `next`) emptied and put in the place of the
+// next, whose texts then grow where the last ones were, without new memory.
+void Recycle(std::vector<QuestionRecord>& table, std::size_t next)
+{
+    QuestionRecord& done = table.at(next - 1);
+    for (std::string* text : {&done.NumLines, &done.Question, &done.Answer1, &done.Answer2, &done.Answer3,
+                              &done.Answer4, &done.AnsNum, &done.Ref})
+        text->clear();
+    std::swap(done, table.at(next));
+}
+
 }  // namespace
 
 bool IsEndLine(std::string_view text)
@@ -67,7 +78,7 @@ bool IsEndLine(std::string_view text)
 }
 
 void ReadQuestionRecords(std::string_view bytes, QuestionBank& bank, Steps& steps, LoadPosition& at,
-                         LoadObserver* observer)
+                         LoadObserver* observer, KeptRecords kept)
 {
     DataLineReader file(bytes);
     int& line = at.line;
@@ -166,11 +177,15 @@ void ReadQuestionRecords(std::string_view bytes, QuestionBank& bank, Steps& step
             });
         }
 
-        steps([&] { ++bank.count; });
+        steps([&] {
+            ++bank.count;
+            if (kept == KeptRecords::CountOnly)
+                Recycle(bank.table, static_cast<std::size_t>(bank.count));
+        });
     }
 }
 
-QuestionBank ReadDataFileRecords(std::string_view bytes, LoadObserver& observer)
+std::int16_t CountDataFileRecords(std::string_view bytes, LoadObserver& observer)
 {
     QuestionBank bank;
     LoadPosition at;
@@ -178,8 +193,8 @@ QuestionBank ReadDataFileRecords(std::string_view bytes, LoadObserver& observer)
         observer.failed(at.line, at.role, number);
         return AfterFailure::NextStep;
     });
-    ReadQuestionRecords(bytes, bank, steps, at, &observer);
-    return bank;
+    ReadQuestionRecords(bytes, bank, steps, at, &observer, KeptRecords::CountOnly);
+    return bank.count;
 }
 
 }  // namespace qd

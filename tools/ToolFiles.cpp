@@ -42,7 +42,7 @@ void RefuseSameFile(const std::string& source, const std::string& output)
 
 LoadedFile::LoadedFile(const std::string& name) : bytes(ReadFileBytes(name)), load(bytes)
 {
-    questionCount = ReadDataFileRecords(bytes, load).count;
+    questionCount = CountDataFileRecords(bytes, load);
     const auto& failures = load.failures();
     if (std::any_of(failures.begin(), failures.end(), [](const LoadFailure& f) { return f.line == 0; }))
         throw FileError(name + ": cannot be read");
