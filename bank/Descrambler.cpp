@@ -149,17 +149,24 @@ private:
     std::size_t position_ = 0;
 };
 
-// `text` combined with the key and escaped, written at `out`; returns the place after it.
+// `text` combined with the key and escaped, written at `out`; returns the
+// place after it. A piece at a time is combined in one go, then escaped.
 char* PutScrambled(char* out, std::string_view text, KeyCursor& key)
 {
-    for (const char c : text) {
-        const std::uint8_t code = Code(c) ^ key.next();
-        if (MustEscape(code)) {
-            *out++ = kEscape;
-            *out++ = static_cast<char>(code + 1);
-        } else {
-            *out++ = static_cast<char>(code);
+    std::array<char, kStreamRun> combined;
+    while (!text.empty()) {
+        const std::size_t count = std::min(text.size(), combined.size());
+        key.combine(text.data(), count, combined.data());
+        for (std::size_t i = 0; i < count; ++i) {
+            const std::uint8_t code = Code(combined[i]);
+            if (MustEscape(code)) {
+                *out++ = kEscape;
+                *out++ = static_cast<char>(code + 1);
+            } else {
+                *out++ = static_cast<char>(code);
+            }
         }
+        text.remove_prefix(count);
     }
     return out;
 }
@@ -168,6 +175,8 @@ char* PutScrambled(char* out, std::string_view text, KeyCursor& key)
 class BodyReader {
 public:
     BodyReader(std::string_view body, const ExpandedKey& key) : p_(body.data()), end_(p_ + body.size()), key_(key) { }
+
+    bool atEnd() const { return p_ == end_; }
 
     // The next plain character: one body character, or an escape pair.
     char next()
@@ -288,9 +297,10 @@ void AppendDescrambled(std::string& out, std::string_view key, std::string_view 
     const std::size_t start = out.size();
     out.resize(start + body.size());
     try {
-        std::array<char, kHeaderLength> read {};
-        const std::size_t checked = static_cast<std::size_t>(reader.read(read.data(), read.data() + read.size()) - read.data());
-        const bool headerMatches = std::string_view(read.data(), checked) == header.substr(0, checked);
+        std::size_t checked = 0;
+        bool headerMatches = true;
+        for (; checked < kHeaderLength && !reader.atEnd(); ++checked)
+            headerMatches = reader.next() == header[checked] && headerMatches;
         char* const o = reader.read(out.data() + start, out.data() + out.size());
         if (!headerMatches || checked < kHeaderLength)
             Raise(failure::kDescrambleRejected, "check header does not match (wrong key or damaged line)");

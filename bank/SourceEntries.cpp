@@ -50,6 +50,8 @@ using namespace source;
 
 class AsciiText {
 public:
+    static bool IsPlainByte(char c) { return (c >= ' ' && c <= '~' && c != '\\') || c == '\t'; }
+
     explicit AsciiText(std::string_view bytes) : bytes_(bytes) { }
 
     qsizetype size() const { return static_cast<qsizetype>(bytes_.size()); }
@@ -59,6 +61,17 @@ public:
     std::string mid(qsizetype from, qsizetype length) const
     {
         return std::string(bytes_.substr(static_cast<std::size_t>(from), static_cast<std::size_t>(length)));
+    }
+    // Where the run of characters from `from` that stand for their own byte
+    // ends (printable ASCII and the tab, the backslash aside); they are
+    // appended to `out`.
+    qsizetype appendPlainRun(qsizetype from, std::string& out) const
+    {
+        auto end = static_cast<std::size_t>(from);
+        while (end < bytes_.size() && IsPlainByte(bytes_[end]))
+            ++end;
+        out.append(bytes_, static_cast<std::size_t>(from), end - static_cast<std::size_t>(from));
+        return static_cast<qsizetype>(end);
     }
     AsciiText slice(qsizetype from, qsizetype length) const
     {
@@ -83,6 +96,8 @@ public:
         return {c.unicode(), 1};
     }
     std::string mid(qsizetype from, qsizetype length) const { return text_.mid(from, length).toStdString(); }
+    // UTF-16 is read one character at a time.
+    qsizetype appendPlainRun(qsizetype from, std::string&) const { return from; }
     Utf16Text slice(qsizetype from, qsizetype length) const { return Utf16Text(text_.mid(from, length)); }
 
 private:
@@ -144,8 +159,11 @@ public:
     std::optional<std::string> convert()
     {
         bytes_.reserve(static_cast<std::size_t>(text_.size()));
-        for (qsizetype i = 0; i < text_.size(); ++i)
-            i = text_.at(i) == u'\\' ? escape(i) : character(i);
+        for (qsizetype i = 0; i < text_.size(); ++i) {
+            i = text_.appendPlainRun(i, bytes_);
+            if (i < text_.size())
+                i = text_.at(i) == u'\\' ? escape(i) : character(i);
+        }
         if (!ok_)
             return std::nullopt;
         return std::move(bytes_);
