@@ -59,8 +59,7 @@ bool IsAnswerNumber(std::string_view text)
 // that pack would not write back byte for byte.
 class ProblemFinder {
 public:
-    ProblemFinder(const LoadRecorder& load, std::string_view bytes)
-        : load_(load), stop_(load.stoppedAt())
+    ProblemFinder(const LoadRecorder& load, std::string_view bytes) : load_(load), stop_(load.stoppedAt())
     {
         // The file's lines are read once and never held: only the count,
         // and the lines that do not end with CR LF.

@@ -194,8 +194,8 @@ public:
         while (p_ != end_ && out != outEnd) {
             const auto left = static_cast<std::size_t>(end_ - p_);
             const auto* escape = static_cast<const char*>(std::memchr(p_, kEscape, left));
-            const auto run = std::min(escape ? static_cast<std::size_t>(escape - p_) : left,
-                                      static_cast<std::size_t>(outEnd - out));
+            const auto run =
+                std::min(escape ? static_cast<std::size_t>(escape - p_) : left, static_cast<std::size_t>(outEnd - out));
             key_.combine(p_, run, out);
             out += run;
             p_ += run;

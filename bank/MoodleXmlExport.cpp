@@ -75,7 +75,9 @@ std::string XmlQuestion(const QuestionRecord& question, std::size_t number)
 ExportResult ExportMoodleXml(const StoredBank& bank)
 {
     ExportResult result = interchange::Export(bank, RecordAndReferenceProblem, XmlQuestion);
-    result.text = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<quiz>\n" + result.text + "</quiz>\n";
+    // Put around the questions in place: the text is the largest thing the export holds.
+    result.text.insert(0, "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<quiz>\n");
+    result.text += "</quiz>\n";
     return result;
 }
 

@@ -59,16 +59,46 @@ std::size_t RecordsAtMost(std::size_t size)
     return std::min(size / kShortestRecord, static_cast<std::size_t>(std::numeric_limits<std::int16_t>::max())) + 2;
 }
 
+// Empties every text of a record, keeping the memory it has.
+void Empty(QuestionRecord& record)
+{
+    for (std::string* text : {&record.NumLines, &record.Question, &record.Answer1, &record.Answer2, &record.Answer3,
+                              &record.Answer4, &record.AnsNum, &record.Ref})
+        text->clear();
+}
+
 // The record just read (before `next`) emptied and put in the place of the
 // next, whose texts then grow where the last ones were, without new memory.
 void Recycle(std::vector<QuestionRecord>& table, std::size_t next)
 {
     QuestionRecord& done = table.at(next - 1);
-    for (std::string* text : {&done.NumLines, &done.Question, &done.Answer1, &done.Answer2, &done.Answer3,
-                              &done.Answer4, &done.AnsNum, &done.Ref})
-        text->clear();
+    Empty(done);
     std::swap(done, table.at(next));
 }
+
+// The records of the table a load replaces, whose texts the new records
+// take over emptied: loading a section again, or another one, makes few new texts.
+class SpareRecords {
+public:
+    explicit SpareRecords(std::vector<QuestionRecord> records) : records_(std::move(records)) { }
+
+    // Empty records added to `table` until it holds `size`.
+    void growTo(std::vector<QuestionRecord>& table, std::size_t size)
+    {
+        while (table.size() < size) {
+            if (records_.empty()) {
+                table.emplace_back();
+                continue;
+            }
+            Empty(records_.back());
+            table.push_back(std::move(records_.back()));
+            records_.pop_back();
+        }
+    }
+
+private:
+    std::vector<QuestionRecord> records_;
+};
 
 }  // namespace
 
@@ -100,16 +130,18 @@ void ReadQuestionRecords(std::string_view bytes, QuestionBank& bank, Steps& step
     };
     const auto current = [&]() -> QuestionRecord& { return bank.table.at(static_cast<std::size_t>(bank.count)); };
 
+    SpareRecords spare({});
     steps([&] {
-        bank.table.assign(1, QuestionRecord {});
-        bank.table.reserve(RecordsAtMost(bytes.size()));
+        spare = SpareRecords(std::exchange(bank.table, {}));
         bank.count = 0;
+        spare.growTo(bank.table, 1);
+        bank.table.reserve(RecordsAtMost(bytes.size()));
     });
 
     bool stop = false;
     while (!stop && !file.atEnd()) {
         std::string_view raw;  // the line as read; it lives as long as `bytes`
-        steps([&] { bank.table.resize(static_cast<std::size_t>(bank.count) + 2); });
+        steps([&] { spare.growTo(bank.table, static_cast<std::size_t>(bank.count) + 2); });
         steps([&] {
             role = LineRole::NumLines;
             ++line;

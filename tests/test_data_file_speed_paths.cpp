@@ -35,7 +35,8 @@ TEST(ScrambledAsWritten, HoldsExactlyForTheLinesTheScramblerWrites)
     const std::string body = line.substr(4, line.size() - 8);
     const auto withBody = [](const std::string& b) { return std::string(kStartMarker) + b + std::string(kEndMarker); };
     // An escape the scrambler would not write, and codes it would have escaped.
-    EXPECT_FALSE(IsScrambledAsWritten(withBody(body.substr(0, 5) + "\x01" + std::string(1, body[5] + 1) + body.substr(6))));
+    EXPECT_FALSE(
+        IsScrambledAsWritten(withBody(body.substr(0, 5) + "\x01" + std::string(1, body[5] + 1) + body.substr(6))));
     for (const char alone : {'\0', '\x0A', '\x0D', '\x1A'}) {
         EXPECT_FALSE(IsScrambledAsWritten(withBody(body + std::string(1, alone)))) << int(alone);
         EXPECT_FALSE(IsScrambledAsWritten(withBody(std::string(20, 'x') + std::string(1, alone) + body)));
@@ -85,7 +86,8 @@ TEST(LineBreaks, FoundAcrossTheSearchWindowAsOneByOne)
             kind = text[end] == '\n' ? LineEnd::Lf : LineEnd::Cr;
             ++next;
         }
-        expected.push_back({static_cast<int>(expected.size()) + 1, std::string_view(text).substr(pos, end - pos), kind});
+        expected.push_back(
+            {static_cast<int>(expected.size()) + 1, std::string_view(text).substr(pos, end - pos), kind});
         pos = next;
     }
     const std::vector<TextLine> lines = SplitLines(text, LineBreaks::Any);
@@ -115,11 +117,11 @@ struct BothLoads {
 
 TEST(CountOnly, ReadsTheSameLinesAndCountAsAFullLoad)
 {
-    const std::string good = Lines({ScrambleText(kQuestionKey, "2"), ScrambleText(kQuestionKey, "Which one?"),
-                                    ScrambleText(kQuestionKey, "second line"), ScrambleText(kQuestionKey, "a"),
-                                    ScrambleText(kQuestionKey, "b"), ScrambleText(kQuestionKey, "c"),
-                                    ScrambleText(kQuestionKey, "d"), ScrambleText(kQuestionKey, "2"),
-                                    ScrambleText(kQuestionKey, "a reference")});
+    const std::string good =
+        Lines({ScrambleText(kQuestionKey, "2"), ScrambleText(kQuestionKey, "Which one?"),
+               ScrambleText(kQuestionKey, "second line"), ScrambleText(kQuestionKey, "a"),
+               ScrambleText(kQuestionKey, "b"), ScrambleText(kQuestionKey, "c"), ScrambleText(kQuestionKey, "d"),
+               ScrambleText(kQuestionKey, "2"), ScrambleText(kQuestionKey, "a reference")});
     // Whole records, a damaged line, a count that is no number, and a record cut short.
     const std::string file = good + good + Lines({"damaged", ScrambleText(kQuestionKey, "x")}) + good
         + Lines({ScrambleText(kQuestionKey, "1"), ScrambleText(kQuestionKey, "cut")});
@@ -139,10 +141,10 @@ TEST(CountOnly, ReadsTheSameLinesAndCountAsAFullLoad)
 
 TEST(CountOnly, TheLinesOutliveAMoveOfTheRecorder)
 {
-    const std::string file = Lines({ScrambleText(kQuestionKey, "0"), ScrambleText(kQuestionKey, "a"),
-                                    ScrambleText(kQuestionKey, "b"), ScrambleText(kQuestionKey, "c"),
-                                    ScrambleText(kQuestionKey, "d"), ScrambleText(kQuestionKey, "1"),
-                                    ScrambleText(kQuestionKey, std::string(2 << 20, 'r'))});
+    const std::string file =
+        Lines({ScrambleText(kQuestionKey, "0"), ScrambleText(kQuestionKey, "a"), ScrambleText(kQuestionKey, "b"),
+               ScrambleText(kQuestionKey, "c"), ScrambleText(kQuestionKey, "d"), ScrambleText(kQuestionKey, "1"),
+               ScrambleText(kQuestionKey, std::string(2 << 20, 'r'))});
     LoadRecorder recorder;
     CountDataFileRecords(file, recorder);
     const LoadRecorder moved = std::move(recorder);
