@@ -31,19 +31,28 @@ constexpr bool MustEscape(std::uint8_t code)
 bool HoldsUnescaped(std::string_view text)
 {
     using Bytes = std::uint8_t __attribute__((vector_size(16)));
-    std::size_t i = 0;
-    Bytes found {};
-    for (; i + sizeof(Bytes) <= text.size(); i += sizeof(Bytes)) {
-        Bytes chunk;
-        std::memcpy(&chunk, text.data() + i, sizeof(Bytes));
-        found |= (chunk == 0x00) | (chunk == 0x0A) | (chunk == 0x0D) | (chunk == 0x1A);
+    constexpr std::size_t kWidth = sizeof(Bytes);
+    if (text.size() < kWidth) {
+        for (const char c : text) {
+            if (MustEscape(Code(c)) && c != kEscape)
+                return true;
+        }
+        return false;
     }
-    std::uint8_t any = 0;
-    for (std::size_t lane = 0; lane < sizeof(Bytes); ++lane)
-        any |= found[lane];
-    for (; i < text.size(); ++i)
-        any |= static_cast<std::uint8_t>(MustEscape(Code(text[i])) && text[i] != kEscape);
-    return any != 0;
+    // What comparing two vectors of bytes gives: a vector of masks, 0 or -1.
+    using Masks = std::int8_t __attribute__((vector_size(16)));
+    Masks found {};
+    const auto take = [&](std::size_t at) {
+        Bytes chunk;
+        std::memcpy(&chunk, text.data() + at, kWidth);
+        found |= (chunk == 0x00) | (chunk == 0x0A) | (chunk == 0x0D) | (chunk == 0x1A);
+    };
+    for (std::size_t at = 0; at + kWidth <= text.size(); at += kWidth)
+        take(at);
+    take(text.size() - kWidth);  // the last bytes, overlapping the ones before
+    std::uint64_t halves[2];
+    std::memcpy(halves, &found, sizeof(halves));
+    return (halves[0] | halves[1]) != 0;
 }
 
 void CheckInputs(std::string_view key, std::string_view text)

@@ -102,7 +102,13 @@ void AppendEscaped(std::string& text, std::string_view bytes)
 {
     const auto& spellings = ByteSpellings();
     // Printable ASCII but the backslash stands for itself: taken in runs.
-    const auto plain = [](char c) { return c >= ' ' && c <= '~' && c != '\\'; };
+    static constexpr std::array<bool, 256> kPlain = [] {
+        std::array<bool, 256> table {};
+        for (std::size_t byte = ' '; byte <= '~'; ++byte)
+            table[byte] = byte != '\\';
+        return table;
+    }();
+    const auto plain = [](char c) { return kPlain[static_cast<unsigned char>(c)]; };
     for (std::size_t i = 0; i < bytes.size();) {
         std::size_t end = i;
         while (end < bytes.size() && plain(bytes[end]))
