@@ -161,7 +161,17 @@ std::string WriteDataFile(const StoredBank& bank)
 {
     Require(bank.questions.size() <= static_cast<std::size_t>(kMaxQuestions), "more than 32767 questions");
     Require(!bank.endLine || IsEndLine(*bank.endLine), "end line not blanks only");
+    // Room for every line with one escape in fifty characters: the file
+    // is written once, never moved as it grows.
+    std::size_t size = 0;
+    for (const QuestionRecord& question : bank.questions) {
+        size += question.NumLines.size() + question.Question.size() + question.AnsNum.size() + question.Ref.size();
+        for (std::size_t i = 0; i < kAnswerCount; ++i)
+            size += question.answer(i).size();
+    }
+    const std::size_t lineOverhead = kStartMarker.size() + 9 + kEndMarker.size() + 2;
     std::string file;
+    file.reserve(size + size / 50 + bank.questions.size() * 9 * lineOverhead);
     for (const QuestionRecord& question : bank.questions)
         AppendQuestion(file, question);
     if (bank.endLine) {
