@@ -1,6 +1,6 @@
 // Showing a help topic written as one long paragraph (lines of about 70
 // characters, some words in bold) in the real help window, offscreen: the
-// topic is built and laid out whole, at two sizes.
+// topic is built and laid out whole, at three sizes.
 #include <string>
 
 #include <QAbstractTextDocumentLayout>
@@ -44,7 +44,7 @@ void BM_HelpTopicLayout(benchmark::State& state)
     }
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * bytes));
 }
-BENCHMARK(BM_HelpTopicLayout)->Arg(128)->Arg(512)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_HelpTopicLayout)->Arg(128)->Arg(256)->Arg(512)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 }  // namespace
 

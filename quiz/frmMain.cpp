@@ -222,11 +222,17 @@ void frmMain::keyPressEvent(QKeyEvent* event)
     }
     OptionButton* option = optAns.at(static_cast<std::size_t>(number - 1));
     if (option->isEnabled()) {
+        const bool focused = option->hasFocus();
         if (!option->isChecked())
             option->click();
         // The chosen answer takes the focus, so a screen reader says which
-        // one it is and that it is chosen.
+        // one it is and that it is chosen. One that had it already is
+        // presented again: a screen reader speaks the checked state of a
+        // radio button only after Space, and a focus event only for an
+        // object it is not on.
         option->setFocus(Qt::ShortcutFocusReason);
+        if (focused)
+            PresentFocusAgain(option);
     }
     event->accept();
 }

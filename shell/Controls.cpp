@@ -256,4 +256,15 @@ void ListBox::announceCurrentRow()
     QAccessible::updateAccessibility(&focus);
 }
 
+void PresentFocusAgain(QWidget* control)
+{
+    if (!control->hasFocus())
+        return;
+    // The next query makes a new interface, with a new identity, for it.
+    if (QAccessibleInterface* known = QAccessible::queryAccessibleInterface(control))
+        QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(known));
+    QAccessibleEvent focus(control, QAccessible::Focus);
+    QAccessible::updateAccessibility(&focus);
+}
+
 }  // namespace qd

@@ -95,4 +95,12 @@ private:
     void announceCurrentRow();
 };
 
+// Has a screen reader present the control that has the focus as if it had
+// just taken it: its name, role, state and, for a text, the line at the
+// caret. A screen reader passes over a focus event for the object it is
+// already on, so the control is offered to it as a new object first. For a
+// control whose content or state the program changed while it kept the
+// focus; nothing happens when it has none.
+void PresentFocusAgain(QWidget* control);
+
 }  // namespace qd

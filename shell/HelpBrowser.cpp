@@ -54,6 +54,75 @@ std::vector<LinkSpan> LinkSpans(const QTextDocument& document)
     return spans;
 }
 
+// The longest paragraph laid out as one block. Laying out a block takes time
+// in proportion to its length, and a block is laid out whole each time the
+// view's width changes; shorter blocks are laid out as far as they are seen,
+// and the rest while the program waits for input.
+constexpr int kLongestBlock = 8192;
+
+// Where a paragraph of `text` is cut into blocks of at most kLongestBlock
+// characters: at the last space outside a link, or at the limit itself
+// (never inside a surrogate pair) where there is none.
+std::vector<int> CutsOf(const QTextBlock& block, const QString& text)
+{
+    std::vector<int> cuts;
+    QTextCursor probe(block);
+    for (int start = 0; text.size() - start > kLongestBlock;) {
+        int cut = start + kLongestBlock;
+        for (int at = cut - 1; at > start; --at) {
+            probe.setPosition(block.position() + at + 1);
+            if (text[at] == QLatin1Char(' ') && !probe.charFormat().isAnchor()) {
+                cut = at;
+                break;
+            }
+        }
+        if (cut == start + kLongestBlock && text[cut - 1].isHighSurrogate())
+            --cut;
+        cuts.push_back(cut);
+        start = text[cut] == QLatin1Char(' ') ? cut + 1 : cut;
+    }
+    return cuts;
+}
+
+// Cuts each paragraph longer than kLongestBlock into blocks that read as one
+// paragraph: no space between them, the paragraph's margins outside. Items
+// of lists stay whole (a new block there would be a new item), and so do
+// lines of code, which are not wrapped.
+void CutLongParagraphs(QTextDocument& document)
+{
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        // length() counts the block's end too; the pieces are passed over here.
+        if (block.length() - 1 <= kLongestBlock || block.textList() || block.blockFormat().nonBreakableLines())
+            continue;
+        const std::vector<int> cuts = CutsOf(block, block.text());
+        const QTextBlockFormat whole = block.blockFormat();
+        QTextBlockFormat inner = whole;
+        inner.setTopMargin(0);
+        inner.setBottomMargin(0);
+        inner.setTextIndent(0);
+        QTextCursor cursor(block);
+        const int start = block.position();
+        // From the last cut back, so that the earlier positions stay.
+        for (auto cut = cuts.rbegin(); cut != cuts.rend(); ++cut) {
+            cursor.setPosition(start + *cut);
+            if (document.characterAt(start + *cut) == QLatin1Char(' ')) {
+                // Not deleteChar(): that finds the next cursor position by
+                // going over the whole paragraph.
+                cursor.setPosition(start + *cut + 1, QTextCursor::KeepAnchor);
+                cursor.removeSelectedText();
+            }
+            QTextBlockFormat piece = inner;
+            if (cut == cuts.rbegin())
+                piece.setBottomMargin(whole.bottomMargin());
+            cursor.insertBlock(piece);
+        }
+        QTextBlockFormat first = whole;
+        first.setBottomMargin(0);
+        cursor.setPosition(start);
+        cursor.setBlockFormat(first);
+    }
+}
+
 // The path of a picture's name, or nothing for a name that is no file of ours.
 std::optional<QString> ImagePath(const QUrl& name, const QString& folder)
 {
@@ -118,14 +187,26 @@ HelpBrowser::HelpBrowser(QWidget* parent) : QTextEdit(parent)
 
 void HelpBrowser::showMarkdown(const QString& markdown)
 {
-    // The topic is built in a document of its own and laid out once when it
-    // is shown: built in the shown document, every piece of a paragraph
-    // would lay out the whole paragraph again. The document belongs to this
-    // view, so its pictures come through loadResource.
+    // The topic is built in a document of its own and laid out when it is
+    // shown, from its start and as far as it is seen: built in the shown
+    // document, every piece of a paragraph would lay out the whole paragraph
+    // again. The document belongs to this view, so its pictures come through
+    // loadResource.
     auto* document = new QTextDocument(this);
     document->setDefaultFont(font());
     document->setUndoRedoEnabled(false);
-    document->setMarkdown(markdown);
+    // No width yet, so not laid out before the view gives it its width.
+    document->setPageSize(QSizeF(0, 0));
+    {
+        // Within one edit block: otherwise every piece the Markdown reader
+        // inserts has the document find the caret's line in its paragraph,
+        // which goes over the whole paragraph each time.
+        QTextCursor block(document);
+        block.beginEditBlock();
+        document->setMarkdown(markdown);
+        CutLongParagraphs(*document);
+        block.endEditBlock();
+    }
     // The first document belongs to the text control, which deletes it when
     // it is replaced; the later ones are this view's.
     QTextDocument* const old = this->document();

@@ -3,6 +3,7 @@
 #include <QShortcut>
 #include <QUrl>
 
+#include "shell/Controls.h"
 #include "shell/HelpBrowser.h"
 #include "shell/Resources.h"
 
@@ -52,8 +53,14 @@ void HelpWindow::followLink(const QUrl& link)
     if (link.isRelative() && fragment.startsWith(QLatin1String(kTopicLink))) {
         bool ok = false;
         const int topic = fragment.mid(int(qstrlen(kTopicLink))).toInt(&ok);
-        if (ok)
-            showTopic(topic);
+        if (!ok)
+            return;
+        // The document keeps the focus: it is presented to a screen reader
+        // as newly focused, so that the new topic's title is heard (a name
+        // that changes is not). Before the new topic, so that the caret's
+        // and the selection's moves belong to the document now presented.
+        PresentFocusAgain(browser_);
+        showTopic(topic);
     }
 }
 

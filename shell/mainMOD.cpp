@@ -9,6 +9,7 @@
 #include "shell/Resources.h"
 #include "shell/StepRunner.h"
 #include "shell/platform/Files.h"
+#include "shell/platform/TemporaryFile.h"
 
 static void InitQtConfResource()
 {
@@ -23,6 +24,10 @@ constexpr const char* kLocation = "3501";
 
 void PrepareQt()
 {
+    // Writing Kestrel.err past the file-size limit fails with "File too large"
+    // rather than ending the program, and Ctrl+C or a hang-up while it is
+    // written leaves no temporary file in the program folder.
+    HandleWriteSignals();
     // Qt reads its qt.conf once, the built-in one before any in the program
     // folder, whose [Paths] could name a folder of plugins.
     InitQtConfResource();

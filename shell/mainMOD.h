@@ -7,7 +7,8 @@ namespace qd {
 // own qt.conf, built into the program, and the program folder is taken out
 // of the folders it loads plugins from. Call first in main, before the
 // application object exists: Qt loads the platform and its theme while that
-// object is built.
+// object is built. It also readies the process for writing its files
+// (HandleWriteSignals in shell/platform/TemporaryFile.h).
 void PrepareQt();
 
 // The program's look: widget style, font substitutes, pictures and icon.

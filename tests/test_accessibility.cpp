@@ -135,6 +135,36 @@ TEST_F(AccessibilityTest, EachQuestionIsHeardWithItsNumberAndEachChosenAnswerWit
     EXPECT_EQ(FocusedNow().label, "Question Number: 1 from the section Visual Basic Data Types");
 }
 
+TEST_F(AccessibilityTest, ADigitKeyForTheAnswerThatHasTheFocusPresentsItAgainAsSelected)
+{
+    frmMain& form = openMain();
+    chooseSection(0);
+    activateMain();
+    QTest::keyClick(static_cast<QWidget*>(nullptr), Qt::Key_Tab);  // into the answers
+    ASSERT_EQ(FocusedNow().object, form.optAns[0]);
+    EXPECT_FALSE(FocusedNow().checked);
+    const QAccessible::Id first = QAccessible::uniqueId(&Accessible(form.optAns[0]));
+
+    // A screen reader speaks the checked state of a radio button only after
+    // Space, and a focus event only for an object it is not on: the answer
+    // is presented as newly focused, as a new object to it. (The headless
+    // platform sends no events; the identity is what a focus event carries.)
+    QTest::keyClick(static_cast<QWidget*>(nullptr), Qt::Key_1);
+    EXPECT_EQ(FocusedNow().object, form.optAns[0]);
+    EXPECT_TRUE(FocusedNow().checked);
+    const QAccessible::Id chosen = QAccessible::uniqueId(&Accessible(form.optAns[0]));
+    EXPECT_NE(chosen, first);
+
+    // The key of an answer without the focus moves the focus to it, which
+    // is presented as it is: that answer keeps its identity.
+    const QAccessible::Id second = QAccessible::uniqueId(&Accessible(form.optAns[1]));
+    QTest::keyClick(static_cast<QWidget*>(nullptr), Qt::Key_2);
+    EXPECT_EQ(FocusedNow().object, form.optAns[1]);
+    EXPECT_TRUE(FocusedNow().checked);
+    EXPECT_EQ(QAccessible::uniqueId(&Accessible(form.optAns[1])), second);
+    EXPECT_EQ(QAccessible::uniqueId(&Accessible(form.optAns[0])), chosen);
+}
+
 TEST_F(AccessibilityTest, TheChooserIsADialogWhoseListHasTheFocusOnTheSelectedSection)
 {
     frmMain& form = openMain();

@@ -137,7 +137,14 @@ TEST_F(HelpAccessTest, TabSelectsEachLinkAndEnterFollowsItToATopicThatIsAnnounce
     EXPECT_EQ(SelectionOf(Document(window)), "keys");
     EXPECT_EQ(QApplication::focusWidget(), browser);
 
+    // Followed, the link's topic is presented to a screen reader as a newly
+    // focused document, a new object to it: it speaks neither a changed name
+    // nor a focus event for the object it is on. (The headless platform
+    // sends no events; the identity is what a focus event would carry.)
+    const QAccessible::Id before = QAccessible::uniqueId(Document(window));
     QTest::keyClick(browser, Qt::Key_Return);
+    EXPECT_NE(QAccessible::uniqueId(Document(window)), before);
+    EXPECT_TRUE(Document(window)->state().focused);
     EXPECT_EQ(window->currentTopic(), 50);
     EXPECT_EQ(window->windowTitle(), "Quizdeck Help - Keyboard");
     EXPECT_EQ(Document(window)->text(QAccessible::Name), "Keyboard");

@@ -219,5 +219,24 @@ TEST_F(ProgramFolderPluginTest, AQtConfInTheProgramFolderIsNotRead)
     EXPECT_FALSE(quizdeck.pluginLoaded);
 }
 
+// A folder whose owner set a small file-size limit (ulimit -f): the program's
+// start-up makes a write of Kestrel.err past it fail with "File too large",
+// which the log reports like any failed write, instead of the signal ending
+// the program. A plain Qt program is ended by the signal.
+TEST(ProgramStartUp, AWritePastTheFileSizeLimitDoesNotEndTheProgram)
+{
+    const auto fileSizeSignal = [](const char* probe) {
+        QProcess process;
+        process.start(QString::fromUtf8(probe), {});
+        if (!process.waitForFinished(60000) || process.exitCode() != 0)
+            return QByteArray("did not start");
+        const QByteArray out = process.readAllStandardOutput();
+        const qsizetype at = out.indexOf("file size signal ");
+        return at < 0 ? QByteArray("not printed") : out.mid(at).split('\n').front();
+    };
+    EXPECT_EQ(fileSizeSignal(QUIZDECK_PLAIN_QT_PROBE), "file size signal ends the program");
+    EXPECT_EQ(fileSizeSignal(QUIZDECK_STARTUP_PROBE), "file size signal ignored");
+}
+
 }  // namespace
 }  // namespace qd::test

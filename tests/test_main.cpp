@@ -1,5 +1,8 @@
 // Runs the whole suite headless inside one QApplication.
+#include <cstdlib>
+#include <filesystem>
 #include <memory>
+#include <string>
 
 #include <QApplication>
 #include <QDir>
@@ -28,6 +31,38 @@ public:
     }
 };
 
+// Every temporary folder of one run of the suite lies in a folder of its own,
+// removed when the run ends. Death tests run in a new copy of the suite that
+// ends inside the test, before its fixtures remove their folders; it inherits
+// the folder through TMPDIR and leaves its own removal to the run that
+// started it.
+class RunTemporaryFolder {
+public:
+    RunTemporaryFolder()
+    {
+        if (!GTEST_FLAG_GET(internal_run_death_test).empty())
+            return;
+        std::string name = QDir::tempPath().toStdString() + "/quizdeck-tests-XXXXXX";
+        if (::mkdtemp(name.data()) == nullptr)
+            return;
+        folder_ = name;
+        // Open to every user as the system's own is, for the tests that give up root.
+        std::filesystem::permissions(folder_, std::filesystem::perms::all | std::filesystem::perms::sticky_bit);
+        ::setenv("TMPDIR", name.c_str(), 1);
+    }
+    ~RunTemporaryFolder()
+    {
+        std::error_code ignored;
+        if (!folder_.empty())
+            std::filesystem::remove_all(folder_, ignored);
+    }
+    RunTemporaryFolder(const RunTemporaryFolder&) = delete;
+    RunTemporaryFolder& operator=(const RunTemporaryFolder&) = delete;
+
+private:
+    std::filesystem::path folder_;
+};
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -42,6 +77,7 @@ int main(int argc, char** argv)
     }
     ::testing::InitGoogleTest(&argc, argv);
     GTEST_FLAG_SET(death_test_style, "threadsafe");
+    const RunTemporaryFolder temporaryFolder;
     QApplication app(argc, argv);
     qd::PrepareApplication();  // the same style, fonts and pictures as the program itself
     // Appended after the result printer, so that its failures count for the test that just ended;

@@ -1,7 +1,9 @@
 // Starts the way the program starts, up to the point where its main window
-// would open, prints Qt's plugin folders and ends. Built twice: with the
+// would open, prints Qt's plugin folders and whether a write past the
+// file-size limit would end it, and ends. Built twice: with the
 // program's start-up, and as a plain Qt Widgets program (QUIZDECK_PLAIN_QT),
 // which shows that the tests' marker plugin is one Qt would load.
+#include <csignal>
 #include <cstdio>
 
 #include <QApplication>
@@ -23,5 +25,8 @@ int main(int argc, char** argv)
     for (const QString& path : QCoreApplication::libraryPaths())
         std::printf("library path %s\n", qPrintable(path));
     std::printf("qt plugins %s\n", qPrintable(QLibraryInfo::path(QLibraryInfo::PluginsPath)));
+    struct sigaction fileSize { };
+    ::sigaction(SIGXFSZ, nullptr, &fileSize);
+    std::printf("file size signal %s\n", fileSize.sa_handler == SIG_IGN ? "ignored" : "ends the program");
     return 0;
 }
