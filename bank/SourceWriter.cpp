@@ -1,6 +1,7 @@
 // Writing stored questions as a data file and as their source.
 #include "bank/QuestionSource.h"
 
+#include <algorithm>
 #include <array>
 #include <utility>
 #include <vector>
@@ -161,17 +162,20 @@ std::string WriteDataFile(const StoredBank& bank)
 {
     Require(bank.questions.size() <= static_cast<std::size_t>(kMaxQuestions), "more than 32767 questions");
     Require(!bank.endLine || IsEndLine(*bank.endLine), "end line not blanks only");
-    // Room for every line with one escape in fifty characters: the file
-    // is written once, never moved as it grows.
+    // Room for every line with one escape in sixteen characters (the
+    // scrambler escapes five codes in 256): the file is written once, never
+    // moved as it grows, which would hold it twice.
     std::size_t size = 0;
+    std::size_t lines = 0;
     for (const QuestionRecord& question : bank.questions) {
         size += question.NumLines.size() + question.Question.size() + question.AnsNum.size() + question.Ref.size();
         for (std::size_t i = 0; i < kAnswerCount; ++i)
             size += question.answer(i).size();
+        lines += 7 + static_cast<std::size_t>(std::count(question.Question.begin(), question.Question.end(), '\n'));
     }
     const std::size_t lineOverhead = kStartMarker.size() + 9 + kEndMarker.size() + 2;
     std::string file;
-    file.reserve(size + size / 50 + bank.questions.size() * 9 * lineOverhead);
+    file.reserve(size + size / 16 + lines * (lineOverhead + 1) + (bank.endLine ? bank.endLine->size() + 2 : 0));
     for (const QuestionRecord& question : bank.questions)
         AppendQuestion(file, question);
     if (bank.endLine) {
