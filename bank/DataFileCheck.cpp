@@ -68,7 +68,7 @@ public:
             ++lineCount_;
             endLineStop_ = endLineStop_ || (stop_ == line.number && IsEndLine(line.text));
             if (line.end != LineEnd::CrLf)
-                otherEnds_.push_back({line.number, line.end});
+                otherEnds_.emplace_back(line.number, line.end);
         }
     }
 

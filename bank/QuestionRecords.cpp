@@ -178,9 +178,9 @@ void ReadQuestionRecords(std::string_view bytes, QuestionBank& bank, Steps& step
                 const std::size_t start = record.Question.size();
                 // Room for as many lines as long as this one, with their ends;
                 // never more than the rest of the file holds.
+                const std::size_t lines = questionLines;
                 if (start == 0)
-                    record.Question.reserve(std::min(file.nextLength() * questionLines, file.remaining())
-                                            + 6 * questionLines);
+                    record.Question.reserve(std::min(file.nextLength() * lines, file.remaining()) + 6 * lines);
                 try {
                     notify(raw, readLine(LineRole::Question, raw, record.Question));
                 } catch (...) {
