@@ -5,8 +5,11 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
+#include <condition_variable>
 #include <deque>
-#include <future>
+#include <exception>
+#include <mutex>
+#include <thread>
 #include <utility>
 
 #include "bank/InterchangeParts.h"
@@ -161,7 +164,7 @@ public:
     }
 
     // The question from its texts as a reader sees them (SeeTexts); throws Reject.
-    Draft finish()
+    XmlDraft finish()
     {
         std::vector<SeenText>& seen = texts_.seen;
         draft_.questionLines = std::move(seen[0].lines);
@@ -169,7 +172,7 @@ public:
             pictures_.emplace_back("the question text");
         for (std::size_t i = 0; i < 4; ++i)
             draft_.answers[i] = answer(i, texts_.parts[i + 1], seen[i + 1]);
-        draft_.reference = Joined(seen[5].lines);
+        draft_.reference = std::move(seen[5].lines);
         if (seen[5].pictures)
             pictures_.emplace_back("the reference");
         addNotes();
@@ -209,20 +212,19 @@ private:
         draft_.right = right.front();
     }
 
-    Chars answer(std::size_t i, const TextPart& part, const SeenText& seen)
+    std::vector<SeenLine> answer(std::size_t i, const TextPart& part, SeenText& seen)
     {
         const XmlAnswer& answer = question_.answers[i];
         const std::string number = std::to_string(i + 1);
         if (!part.html && seen.lines.size() > 1)
-            reject(seen.lines[1].front().line, "a line break inside answer " + number);
+            reject(seen.lines[1].line, "a line break inside answer " + number);
         if (seen.pictures)
             pictures_.push_back("answer " + number);
         if (answer.feedback)
             feedback_.push_back(i + 1);
-        Chars text = Joined(seen.lines);
-        if (text.empty())
+        if (seen.lines.empty())
             reject(answer.line, "answer " + number + " is empty");
-        return text;
+        return std::move(seen.lines);
     }
 
     void addNotes()
@@ -252,54 +254,66 @@ private:
 
     const XmlQuestion& question_;
     QuestionTexts texts_;
-    Draft draft_;
+    XmlDraft draft_;
     std::vector<std::size_t> penalties_;
     std::vector<std::size_t> feedback_;
     std::vector<std::string> pictures_;
 };
 
-// A batch of questions read: each one's outcome, and the line it is reported on.
-struct ReadBatch {
-    std::vector<Outcome> outcomes;
-    std::vector<int> lines;
+// Reads batches of questions into the bank, their HTML in one parse where
+// the markup allows; its room is kept from one batch to the next.
+class QuestionsReader {
+public:
+    explicit QuestionsReader(BankBuilder& builder) : builder_(builder) { }
+
+    void read(const std::vector<XmlQuestion>& batch)
+    {
+        outcomes_.clear();
+        outcomes_.resize(batch.size());
+        readers_.clear();
+        readers_.resize(batch.size());
+        texts_.clear();
+        for (std::size_t i = 0; i < batch.size(); ++i) {
+            if (batch[i].type != "multichoice") {
+                outcomes_[i] = Rejected({batch[i].line, TypeReason(batch[i].type)});
+                continue;
+            }
+            try {
+                texts_.push_back(&readers_[i].emplace(batch[i]).prepare());
+            } catch (const Reject& reject) {
+                outcomes_[i] = Rejected(reject);
+                readers_[i].reset();
+            }
+        }
+        SeeTexts(texts_);
+        for (std::size_t i = 0; i < batch.size(); ++i) {
+            try {
+                if (readers_[i])
+                    outcomes_[i] = moodlexml::Converted(readers_[i]->finish(), batch[i].line);
+            } catch (const Reject& reject) {
+                outcomes_[i] = Rejected(reject);
+            }
+        }
+        for (std::size_t i = 0; i < batch.size(); ++i)
+            builder_.add(std::move(outcomes_[i]), batch[i].line);
+    }
+
+private:
+    BankBuilder& builder_;
+    std::vector<Outcome> outcomes_;
+    std::vector<std::optional<QuestionReader>> readers_;
+    std::vector<QuestionTexts*> texts_;
 };
 
-// Reads a batch of questions, their HTML in one parse where the markup allows.
-ReadBatch ReadQuestions(const std::vector<XmlQuestion>& batch)
-{
-    ReadBatch read {std::vector<Outcome>(batch.size()), {}};
-    std::vector<std::optional<QuestionReader>> readers(batch.size());
-    std::vector<QuestionTexts*> texts;
-    for (std::size_t i = 0; i < batch.size(); ++i) {
-        read.lines.push_back(batch[i].line);
-        if (batch[i].type != "multichoice") {
-            read.outcomes[i] = Rejected({batch[i].line, TypeReason(batch[i].type)});
-            continue;
-        }
-        try {
-            texts.push_back(&readers[i].emplace(batch[i]).prepare());
-        } catch (const Reject& reject) {
-            read.outcomes[i] = Rejected(reject);
-            readers[i].reset();
-        }
-    }
-    SeeTexts(texts);
-    for (std::size_t i = 0; i < batch.size(); ++i) {
-        try {
-            if (readers[i])
-                read.outcomes[i] = Converted(readers[i]->finish(), batch[i].line);
-        } catch (const Reject& reject) {
-            read.outcomes[i] = Rejected(reject);
-        }
-    }
-    return read;
-}
-
 // Questions read in batches on a second thread while the parser goes on,
-// and added to the bank in file order.
+// and added to the bank in file order by that thread. A source of one batch
+// is read on the calling thread alone.
 class BatchReader {
 public:
-    explicit BatchReader(BankBuilder& builder) : builder_(builder) { batch_.reserve(kBatch); }
+    explicit BatchReader(BankBuilder& builder) : questions_(builder) { batch_.reserve(kBatch); }
+    BatchReader(const BatchReader&) = delete;
+    BatchReader& operator=(const BatchReader&) = delete;
+    ~BatchReader() { stop(); }
 
     void take(XmlQuestion&& question)
     {
@@ -308,41 +322,92 @@ public:
             send();
     }
 
-    // Every question taken is in the bank.
+    // Every question taken is in the bank; what the second thread threw is
+    // thrown here.
     void finish()
     {
+        if (!worker_.joinable()) {
+            questions_.read(batch_);
+            batch_.clear();
+            return;
+        }
         send();
-        while (!reading_.empty())
-            receive();
+        stop();
+        if (failure_)
+            std::rethrow_exception(failure_);
     }
 
 private:
     static constexpr std::size_t kBatch = 64;
-    static constexpr std::size_t kReading = 2;  // batches read at once, besides the parse
+    static constexpr std::size_t kQueued = 2;  // batches waiting for the second thread
 
     void send()
     {
         if (batch_.empty())
             return;
-        reading_.push_back(
-            std::async(std::launch::async, [batch = std::move(batch_)] { return ReadQuestions(batch); }));
+        if (!worker_.joinable())
+            worker_ = std::thread([this] { work(); });
+        std::unique_lock<std::mutex> lock(mutex_);
+        changed_.wait(lock, [this] { return queue_.size() < kQueued; });
+        queue_.push_back(std::move(batch_));
         batch_ = {};
+        if (!read_.empty()) {
+            batch_ = std::move(read_.back());
+            read_.pop_back();
+        }
+        lock.unlock();
+        changed_.notify_all();
+        // The questions are freed by the thread that made them, and the room kept.
+        batch_.clear();
         batch_.reserve(kBatch);
-        while (reading_.size() > kReading)
-            receive();
     }
 
-    void receive()
+    // Lets the second thread read what is queued, and waits for it to end.
+    void stop()
     {
-        ReadBatch read = reading_.front().get();
-        reading_.pop_front();
-        for (std::size_t i = 0; i < read.outcomes.size(); ++i)
-            builder_.add(std::move(read.outcomes[i]), read.lines[i]);
+        if (!worker_.joinable())
+            return;
+        {
+            const std::lock_guard<std::mutex> lock(mutex_);
+            done_ = true;
+        }
+        changed_.notify_all();
+        worker_.join();
     }
 
-    BankBuilder& builder_;
+    void work()
+    {
+        for (;;) {
+            std::vector<XmlQuestion> batch;
+            {
+                std::unique_lock<std::mutex> lock(mutex_);
+                changed_.wait(lock, [this] { return !queue_.empty() || done_; });
+                if (queue_.empty())
+                    return;
+                batch = std::move(queue_.front());
+                queue_.pop_front();
+            }
+            changed_.notify_all();
+            try {
+                if (!failure_)
+                    questions_.read(batch);
+            } catch (...) {
+                failure_ = std::current_exception();
+            }
+            const std::lock_guard<std::mutex> lock(mutex_);
+            read_.push_back(std::move(batch));
+        }
+    }
+
+    QuestionsReader questions_;  // used by the second thread once it runs
     std::vector<XmlQuestion> batch_;
-    std::deque<std::future<ReadBatch>> reading_;
+    std::thread worker_;
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::deque<std::vector<XmlQuestion>> queue_;
+    std::vector<std::vector<XmlQuestion>> read_;  // batches read, handed back to be freed and filled again
+    bool done_ = false;
+    std::exception_ptr failure_;  // read only once the second thread has ended
 };
 
 }  // namespace
@@ -356,12 +421,15 @@ XmlImport ImportMoodleXml(std::string_view bytes)
         if (question.type != "category")
             reader.take(std::move(question));
     };
+    std::optional<SourceError> wrongRoot;  // added once the second thread is done with the bank
     sink.wrongRoot = [&](int line, const std::string& root) {
-        builder.error(line, "the root element is <" + root + ">, not <quiz>: this is not Moodle XML");
+        wrongRoot = SourceError {line, "the root element is <" + root + ">, not <quiz>: this is not Moodle XML"};
     };
     XmlImport imported;
     imported.fault = ReadMoodleXml(bytes, sink);
     reader.finish();
+    if (wrongRoot)
+        builder.error(wrongRoot->line, std::move(wrongRoot->message));
     if (!imported.fault)
         imported.result = builder.finish();
     return imported;

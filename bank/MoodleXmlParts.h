@@ -2,6 +2,7 @@
 // outside them uses it.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <functional>
 #include <optional>
@@ -68,9 +69,15 @@ struct TextPart {
     std::string what;  // "the question text", "answer 2" ... for messages
 };
 
-// A text as the lines a reader sees, each character on its source line.
+// A line a reader sees, never empty, and the source line it stands on.
+struct SeenLine {
+    std::u32string text;
+    int line = 0;
+};
+
+// A text as the lines a reader sees.
 struct SeenText {
-    std::vector<interchange::Chars> lines;
+    std::vector<SeenLine> lines;
     bool pictures = false;  // <file> elements, or images in its HTML
 };
 
@@ -86,8 +93,30 @@ struct QuestionTexts {
 // Throws interchange::Reject for a text that holds elements or is longer than kMaxXmlTextBytes.
 QuestionTexts TrimmedTexts(std::vector<TextPart> parts);
 
+// The lines HtmlLines gives for HTML of paragraphs, line breaks and text
+// alone, read without a parse; nothing for any other markup.
+std::optional<std::vector<std::u32string>> SimpleHtmlLines(std::u32string_view html);
+
+// HTML whose tags are all of elements that open and close only where their
+// tags stand, each closed in the order opened: the HTML parser leaves
+// nothing of it open for what follows it in the same parse.
+bool ClosesAllItOpens(std::u32string_view html);
+
 // Fills `seen` of each question; the HTML of them all is read in as few
 // parses as its markup allows (a parse costs most in starting up).
 void SeeTexts(const std::vector<QuestionTexts*>& questions);
+
+// A question that fits a card, its texts as a reader sees them.
+struct XmlDraft {
+    std::vector<SeenLine> questionLines;
+    std::array<std::vector<SeenLine>, 4> answers;  // each joined by a blank
+    std::size_t right = 0;  // 0 to 3
+    std::vector<SeenLine> reference;  // joined by a blank; none: kNoReferenceText
+    std::vector<SourceError> notes;
+};
+
+// The draft as interchange::Converted makes it a stored question, or the
+// reasons it cannot be one.
+interchange::Outcome Converted(XmlDraft draft, int firstLine);
 
 }  // namespace qd::moodlexml

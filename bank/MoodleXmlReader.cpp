@@ -26,10 +26,14 @@ std::string_view NameOf(const xmlChar* name)
     return name ? std::string_view(reinterpret_cast<const char*>(name)) : std::string_view();
 }
 
-// An element's name as it is written: "quiz", or "x:quiz" with a prefix.
-std::string WrittenName(const xmlChar* localName, const xmlChar* prefix)
+// An element's name as it is written: "quiz", or "x:quiz" with a prefix
+// (kept in `prefixed`).
+std::string_view WrittenName(const xmlChar* localName, const xmlChar* prefix, std::string& prefixed)
 {
-    return prefix ? std::string(NameOf(prefix)) + ':' + std::string(NameOf(localName)) : std::string(NameOf(localName));
+    if (!prefix)
+        return NameOf(localName);
+    prefixed = std::string(NameOf(prefix)) + ':' + std::string(NameOf(localName));
+    return prefixed;
 }
 
 void AppendBounded(std::string& text, std::string_view more, std::size_t bound, bool* tooLong = nullptr)
@@ -274,7 +278,8 @@ private:
     {
         if (frames_.size() >= static_cast<std::size_t>(kMaxXmlDepth))
             return stop("elements nested more than " + std::to_string(kMaxXmlDepth) + " deep");
-        Frame frame = start(WrittenName(localName, prefix), attributes);
+        std::string prefixed;
+        Frame frame = start(WrittenName(localName, prefix, prefixed), attributes);
         frame.name = localName;
         frame.line = line();
         frames_.push_back(frame);
@@ -289,7 +294,7 @@ private:
         frames_.pop_back();
     }
 
-    Frame start(const std::string& name, const Attributes& attributes)
+    Frame start(std::string_view name, const Attributes& attributes)
     {
         if (frames_.empty())
             return root(name);
@@ -315,12 +320,12 @@ private:
         }
     }
 
-    Frame root(const std::string& name)
+    Frame root(std::string_view name)
     {
         if (name == "quiz")
             return Frame {Role::Root};
         if (sink_.wrongRoot)
-            sink_.wrongRoot(line(), name);
+            sink_.wrongRoot(line(), std::string(name));
         return Frame {};
     }
 
@@ -368,7 +373,7 @@ private:
         return Frame {Role::Setting, nullptr, &*value};
     }
 
-    Frame questionPart(const std::string& name, const Attributes& attributes)
+    Frame questionPart(std::string_view name, const Attributes& attributes)
     {
         if (name == "answer") {
             if (question_.answerCount++ >= kKeptAnswers)
@@ -398,7 +403,7 @@ private:
         return Frame {};
     }
 
-    Frame holderPart(Frame& parent, const std::string& name)
+    Frame holderPart(Frame& parent, std::string_view name)
     {
         if (name == "file") {
             parent.text->files = true;

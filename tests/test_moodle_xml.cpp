@@ -246,7 +246,8 @@ TEST(MoodleXmlImport, SkipsEveryOtherQuestionWithItsLineAndType)
 }
 
 // HTML is read several texts and questions to a parse; markup that would
-// run from one text into the next must not change what any of them shows.
+// run from one text into the next, or that the start of a document reads
+// otherwise, must not change what any of them shows.
 TEST(MoodleXmlImport, ReadsEveryHtmlTextAsItAloneShows)
 {
     const std::vector<std::string> html = {
@@ -259,14 +260,21 @@ TEST(MoodleXmlImport, ReadsEveryHtmlTextAsItAloneShows)
         "<a href=\"x",
         "<ul><li>One<li>Two</ul>",
         "Text<img src=\"@@PLUGINFILE@@/a.png\">",
+        "One</p>two",
+        "<!-- c -->One <b>two</b></p>three",
+        "<title>T</title>One <i>two</i></p>three",
+        "<p>Left <span>open",
+        "<p>Then</span> closed</p>",
     };
     std::string questions;
     std::vector<std::vector<std::string>> expected;
     for (int round = 0; round < 5; ++round) {
-        for (const std::string& text : html) {
-            questions += "<question type=\"multichoice\"><questiontext><text><![CDATA[Q " + text
+        for (const std::string& piece : html) {
+            // Every other round the text starts with its own markup.
+            const std::string text = (round % 2 == 0 ? "Q " : "") + piece;
+            questions += "<question type=\"multichoice\"><questiontext><text><![CDATA[" + text
                 + "]]></text></questiontext>" + Answers(1) + "</question>\n";
-            const auto plain = HtmlLines(DecodeUtf8("Q " + text));
+            const auto plain = HtmlLines(DecodeUtf8(text));
             std::vector<std::string> lines;
             for (const std::u32string& line : plain.lines)
                 lines.push_back(EncodeUtf8(line));
@@ -276,7 +284,7 @@ TEST(MoodleXmlImport, ReadsEveryHtmlTextAsItAloneShows)
     questions += "<question type=\"multichoice\"><questiontext><text>A \xEE\x80\x80 mark</text></questiontext>"
         + Answers(1) + "</question>\n";
     const ImportResult result = Imported(Quiz(questions));
-    EXPECT_EQ(Describe(result.errors), "48: character U+E000 \"\xEE\x80\x80\" is not in windows-1252\n");
+    EXPECT_EQ(Describe(result.errors), "73: character U+E000 \"\xEE\x80\x80\" is not in windows-1252\n");
     ASSERT_EQ(result.bank.questions.size(), expected.size());
     for (std::size_t i = 0; i < expected.size(); ++i) {
         std::vector<std::string> lines;
