@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "bank/ExportChecks.h"
 #include "bank/Interchange.h"
 #include "bank/InterchangeParts.h"
 
@@ -306,8 +307,11 @@ private:
 std::string AikenQuestionLine(const QuestionRecord& question)
 {
     std::string line;
-    for (const std::string& text : QuestionLinesOf(question))
-        line += (line.empty() ? "" : " ") + Utf8Text(text);
+    for (const std::string_view text : QuestionLineViews(question)) {
+        if (!line.empty())
+            line += ' ';
+        AppendUtf8Text(line, text);
+    }
     return line;
 }
 
@@ -330,9 +334,15 @@ Problem AikenProblem(const QuestionRecord& question)
 std::string AikenQuestionText(const QuestionRecord& question, std::size_t)
 {
     std::string aiken = AikenQuestionLine(question) + "\n";
-    for (std::size_t i = 0; i < kAnswerCount; ++i)
-        aiken += std::string(1, static_cast<char>('A' + i)) + ". " + Utf8Text(question.answer(i)) + "\n";
-    return aiken + "ANSWER: " + std::string(1, static_cast<char>('A' + RightIndex(question))) + "\n";
+    for (std::size_t i = 0; i < kAnswerCount; ++i) {
+        aiken += static_cast<char>('A' + i);
+        aiken += ". ";
+        AppendUtf8Text(aiken, question.answer(i));
+        aiken += '\n';
+    }
+    aiken += "ANSWER: ";
+    aiken += static_cast<char>('A' + RightIndex(question));
+    return aiken += '\n';
 }
 
 ImportResult ReadAiken(std::string_view utf8, BankBuilder& builder)

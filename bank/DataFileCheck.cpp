@@ -59,11 +59,17 @@ bool IsAnswerNumber(std::string_view text)
 // that pack would not write back byte for byte.
 class ProblemFinder {
 public:
-    ProblemFinder(const LoadRecorder& load, std::string_view bytes)
-        : load_(load), lines_(SplitDataLines(bytes)), stop_(load.stoppedAt())
+    ProblemFinder(const LoadRecorder& load, std::string_view bytes) : load_(load), stop_(load.stoppedAt())
     {
-        const auto index = static_cast<std::size_t>(stop_.value_or(0) - 1);
-        endLineStop_ = stop_ && *stop_ >= 1 && index < lines_.size() && IsEndLine(lines_[index].text);
+        // The file's lines are read once and never held: only the count,
+        // and the lines that do not end with CR LF.
+        LineReader lines(bytes, LineBreaks::Any);
+        for (TextLine line {}; lines.next(line);) {
+            ++lineCount_;
+            endLineStop_ = endLineStop_ || (stop_ == line.number && IsEndLine(line.text));
+            if (line.end != LineEnd::CrLf)
+                otherEnds_.emplace_back(line.number, line.end);
+        }
     }
 
     std::vector<DataFileProblem> find()
@@ -91,7 +97,7 @@ private:
     }
 
     // The text the program took from a line, if it read it.
-    const std::string* plainText(int number) const
+    const std::string_view* plainText(int number) const
     {
         const auto& lines = load_.lines();
         const auto found = std::lower_bound(lines.begin(), lines.end(), number,
@@ -102,23 +108,28 @@ private:
     void readLine(const ReadLine& line)
     {
         // A line the scrambler writes from the text the program took holds
-        // that text: only other lines need descrambling on their own.
-        const bool canonical = !line.plain.empty() && ScrambleText(kQuestionKey, line.plain) == line.raw;
-        std::string plain;
-        try {
-            plain = canonical ? line.plain : DescrambleText(kQuestionKey, line.raw);
-        } catch (const Failure& failure) {
-            add(line.line, "cannot descramble the " + RoleName(line.role) + " line: " + failure.detail());
-            undescramblable_.insert(line.line);
-            return;
+        // that text: only other lines need descrambling on their own. The
+        // text is what the descrambler took from the line (LoadRecorder), so
+        // the line is the scrambler's when it is escaped as the scrambler escapes.
+        const bool canonical = !line.plain.empty() && IsScrambledAsWritten(line.raw);
+        std::string descrambled;
+        if (!canonical) {
+            try {
+                descrambled = DescrambleText(kQuestionKey, line.raw);
+            } catch (const Failure& failure) {
+                add(line.line, "cannot descramble the " + RoleName(line.role) + " line: " + failure.detail());
+                undescramblable_.insert(line.line);
+                return;
+            }
         }
+        const std::string_view plain = canonical ? line.plain : descrambled;
         if (plain.empty())
             emptyText(line);
-        else if (!canonical && ScrambleText(kQuestionKey, plain) != line.raw)
+        else if (!canonical && !IsScrambledAsWritten(line.raw))
             add(line.line,
                 "the " + RoleName(line.role) + " line " + Quoted(EscapeValue(plain))
                     + " is not scrambled as the scrambler writes it; pack would write it differently");
-        if (line.role == LineRole::Question && plain.find("\r\n") != std::string::npos)
+        if (line.role == LineRole::Question && plain.find("\r\n") != std::string_view::npos)
             add(line.line,
                 "the question line " + Quoted(EscapeValue(plain))
                     + " holds CR LF; unpack would give it back as two question lines");
@@ -162,7 +173,7 @@ private:
             add(f.line, "more than 32767 questions: the program reads no further");
         else if (f.role == LineRole::NumLines && number && undescramblable_.count(f.line) == 0)
             add(f.line,
-                "NumLines " + Quoted(EscapeValue(plainText(f.line) ? *plainText(f.line) : std::string()))
+                "NumLines " + Quoted(EscapeValue(plainText(f.line) ? *plainText(f.line) : std::string_view()))
                     + " is not a number from 0 to 255");
         else if (f.role != LineRole::NumLines || !number)
             add(f.line, "failure " + std::to_string(f.number) + " while reading the " + RoleName(f.role) + " line");
@@ -171,12 +182,13 @@ private:
     // The lines the program reads, and the end line, must end with CR LF.
     void lineEnds()
     {
-        std::size_t last = lines_.size();
+        std::size_t last = lineCount_;
         if (stop_)
             last = std::min(last, static_cast<std::size_t>(endLineStop_ ? *stop_ : *stop_ - 1));
-        for (std::size_t i = 0; i < last; ++i) {
-            const int line = static_cast<int>(i) + 1;
-            switch (lines_[i].end) {
+        for (const auto& [line, end] : otherEnds_) {
+            if (static_cast<std::size_t>(line) > last)
+                break;
+            switch (end) {
             case LineEnd::CrLf:
                 break;
             case LineEnd::Lf:
@@ -194,15 +206,16 @@ private:
 
     void unread()
     {
-        if (!endLineStop_ || lines_.size() <= static_cast<std::size_t>(*stop_))
+        if (!endLineStop_ || lineCount_ <= static_cast<std::size_t>(*stop_))
             return;
         add(*stop_ + 1,
             "never read: the program stops at the end line " + std::to_string(*stop_) + " ("
-                + Counted(lines_.size() - static_cast<std::size_t>(*stop_), "line", "lines") + " after it)");
+                + Counted(lineCount_ - static_cast<std::size_t>(*stop_), "line", "lines") + " after it)");
     }
 
     const LoadRecorder& load_;
-    const std::vector<DataLine> lines_;
+    std::size_t lineCount_ = 0;
+    std::vector<std::pair<int, LineEnd>> otherEnds_;
     const std::optional<int> stop_;
     bool endLineStop_ = false;
     std::vector<DataFileProblem> problems_;

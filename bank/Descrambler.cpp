@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 
 #include "shell/Failure.h"
 #include "shell/StepRunner.h"
@@ -13,14 +14,45 @@ namespace {
 constexpr char kEscape = '\x01';
 constexpr const char* kLocation = "3408";
 
-std::uint8_t Code(char c)
+constexpr std::uint8_t Code(char c)
 {
     return static_cast<std::uint8_t>(c);
 }
 
-bool MustEscape(char c)
+// The codes the scrambler writes as an escape pair: NUL, the escape itself,
+// LF, CR and the end-of-file mark.
+constexpr bool MustEscape(std::uint8_t code)
 {
-    return c == '\x00' || c == '\x01' || c == '\x0A' || c == '\x0D' || c == '\x1A';
+    return code == 0x00 || code == 0x01 || code == 0x0A || code == 0x0D || code == 0x1A;
+}
+
+// True when a code that must be escaped, the escape itself aside, stands in
+// `text`. Sixteen bytes at a time, compared as vectors (GCC and Clang).
+bool HoldsUnescaped(std::string_view text)
+{
+    using Bytes = std::uint8_t __attribute__((vector_size(16)));
+    constexpr std::size_t kWidth = sizeof(Bytes);
+    if (text.size() < kWidth) {
+        for (const char c : text) {
+            if (MustEscape(Code(c)) && c != kEscape)
+                return true;
+        }
+        return false;
+    }
+    // What comparing two vectors of bytes gives: a vector of masks, 0 or -1.
+    using Masks = std::int8_t __attribute__((vector_size(16)));
+    Masks found {};
+    const auto take = [&](std::size_t at) {
+        Bytes chunk;
+        std::memcpy(&chunk, text.data() + at, kWidth);
+        found |= (chunk == 0x00) | (chunk == 0x0A) | (chunk == 0x0D) | (chunk == 0x1A);
+    };
+    for (std::size_t at = 0; at + kWidth <= text.size(); at += kWidth)
+        take(at);
+    take(text.size() - kWidth);  // the last bytes, overlapping the ones before
+    std::uint64_t halves[2];
+    std::memcpy(halves, &found, sizeof(halves));
+    return (halves[0] | halves[1]) != 0;
 }
 
 void CheckInputs(std::string_view key, std::string_view text)
@@ -34,39 +66,40 @@ void CheckInputs(std::string_view key, std::string_view text)
 }
 
 constexpr std::size_t kHeaderLength = 9;
+// How far past a key position the key stream runs on without wrapping.
+constexpr std::size_t kStreamRun = 256;
 
 // The key with its length and two derived characters on either side
 // (L, k1^L, key..., kL^L, L), and the check header derived from it: its first
 // three characters, then the code of its last character and its length, each
-// as three decimal digits. Built on the stack, afresh for every line.
+// as three decimal digits. The key runs on across the whole text: `stream`
+// holds it repeated, so that kStreamRun codes from any position stand in a row.
 class ExpandedKey {
 public:
-    explicit ExpandedKey(std::string_view key) : size_(key.size() + 4)
+    ExpandedKey() = default;
+
+    explicit ExpandedKey(std::string_view key) : key_(key), size_(key.size() + 4)
     {
         const auto length = static_cast<std::uint8_t>(key.size());
-        codes_[0] = length;
-        codes_[1] = Code(key.front()) ^ length;
+        stream_[0] = length;
+        stream_[1] = Code(key.front()) ^ length;
         for (std::size_t i = 0; i < key.size(); ++i)
-            codes_[i + 2] = Code(key[i]);
-        codes_[size_ - 2] = Code(key.back()) ^ length;
-        codes_[size_ - 1] = length;
+            stream_[i + 2] = Code(key[i]);
+        stream_[size_ - 2] = Code(key.back()) ^ length;
+        stream_[size_ - 1] = length;
+        for (std::size_t i = size_; i < size_ + kStreamRun; ++i)
+            stream_[i] = stream_[i - size_];
 
         for (std::size_t i = 0; i < 3; ++i)
-            header_[i] = static_cast<char>(codes_[i]);
-        WriteThreeDigits(codes_[size_ - 1], &header_[3]);
+            header_[i] = static_cast<char>(stream_[i]);
+        WriteThreeDigits(stream_[size_ - 1], &header_[3]);
         WriteThreeDigits(static_cast<unsigned>(size_), &header_[6]);
     }
 
+    bool isFor(std::string_view key) const { return size_ != 0 && key == key_; }
     std::string_view header() const { return {header_.data(), header_.size()}; }
-
-    // The next key code, running on across the whole text.
-    std::uint8_t next()
-    {
-        const std::uint8_t code = codes_[position_];
-        if (++position_ == size_)
-            position_ = 0;
-        return code;
-    }
+    std::size_t size() const { return size_; }
+    const std::uint8_t* stream() const { return stream_.data(); }
 
 private:
     static void WriteThreeDigits(unsigned value, char* out)
@@ -76,22 +109,136 @@ private:
         out[2] = static_cast<char>('0' + value % 10);
     }
 
-    std::array<std::uint8_t, kMaxKeyLength + 4> codes_ {};
+    std::string key_;
+    std::array<std::uint8_t, kMaxKeyLength + 4 + kStreamRun> stream_ {};
     std::array<char, kHeaderLength> header_ {};
-    std::size_t size_;
+    std::size_t size_ = 0;
+};
+
+// The expanded key, made once while the same key comes again, as it does
+// for every line of a file.
+const ExpandedKey& Expanded(std::string_view key)
+{
+    thread_local ExpandedKey cached;
+    if (!cached.isFor(key))
+        cached = ExpandedKey(key);
+    return cached;
+}
+
+// The place in the key stream, running on across the whole text.
+class KeyCursor {
+public:
+    explicit KeyCursor(const ExpandedKey& key) : key_(&key) { }
+
+    std::uint8_t next()
+    {
+        const std::uint8_t code = key_->stream()[position_];
+        if (++position_ == key_->size())
+            position_ = 0;
+        return code;
+    }
+
+    // `count` bytes from `in`, combined with the key, to `out`.
+    void combine(const char* in, std::size_t count, char* out)
+    {
+        while (count > 0) {
+            const std::size_t run = std::min(count, kStreamRun);
+            const std::uint8_t* codes = key_->stream() + position_;
+            for (std::size_t i = 0; i < run; ++i)
+                out[i] = static_cast<char>(Code(in[i]) ^ codes[i]);
+            position_ = (position_ + run) % key_->size();
+            in += run;
+            out += run;
+            count -= run;
+        }
+    }
+
+private:
+    const ExpandedKey* key_;
     std::size_t position_ = 0;
 };
 
-// Writes `c` at `out`, escaped if it must be; returns the place after it.
-char* PutEscaped(char* out, char c)
+// `text` combined with the key and escaped, written at `out`; returns the
+// place after it. A piece at a time is combined in one go, then escaped.
+char* PutScrambled(char* out, std::string_view text, KeyCursor& key)
 {
-    if (MustEscape(c)) {
-        *out++ = kEscape;
-        *out++ = static_cast<char>(Code(c) + 1);
-    } else {
-        *out++ = c;
+    std::array<char, kStreamRun> combined;
+    while (!text.empty()) {
+        const std::size_t count = std::min(text.size(), combined.size());
+        key.combine(text.data(), count, combined.data());
+        for (std::size_t i = 0; i < count; ++i) {
+            const std::uint8_t code = Code(combined[i]);
+            if (MustEscape(code)) {
+                *out++ = kEscape;
+                *out++ = static_cast<char>(code + 1);
+            } else {
+                *out++ = static_cast<char>(code);
+            }
+        }
+        text.remove_prefix(count);
     }
     return out;
+}
+
+// Unescapes and combines with the key what lies between the markers.
+class BodyReader {
+public:
+    BodyReader(std::string_view body, const ExpandedKey& key) : p_(body.data()), end_(p_ + body.size()), key_(key) { }
+
+    bool atEnd() const { return p_ == end_; }
+
+    // The next plain character: one body character, or an escape pair.
+    char next()
+    {
+        std::uint8_t code = Code(*p_++);
+        if (code == Code(kEscape))
+            code = escaped();
+        return static_cast<char>(code ^ key_.next());
+    }
+
+    // The body to `out`, at most until `outEnd`: the runs between escapes
+    // combined with the key in one go. Returns the place after what was written.
+    char* read(char* out, const char* outEnd)
+    {
+        while (p_ != end_ && out != outEnd) {
+            const auto left = static_cast<std::size_t>(end_ - p_);
+            const auto* escape = static_cast<const char*>(std::memchr(p_, kEscape, left));
+            const auto run =
+                std::min(escape ? static_cast<std::size_t>(escape - p_) : left, static_cast<std::size_t>(outEnd - out));
+            key_.combine(p_, run, out);
+            out += run;
+            p_ += run;
+            if (p_ != end_ && out != outEnd && *p_ == kEscape)
+                *out++ = next();
+        }
+        return out;
+    }
+
+private:
+    std::uint8_t escaped()
+    {
+        if (p_ == end_)
+            Raise(failure::kInvalidArgument, "escape character at the end of the line");
+        const std::uint8_t code = Code(*p_++);
+        if (code == 0)
+            Raise(failure::kInvalidArgument, "escape character followed by code 0");
+        return static_cast<std::uint8_t>(code - 1);
+    }
+
+    const char* p_;
+    const char* end_;
+    KeyCursor key_;
+};
+
+// The text between the markers of a line that has both.
+std::string_view BodyOf(std::string_view key, std::string_view scrambled)
+{
+    CheckInputs(key, scrambled);
+    if (!HasScrambleMarkers(scrambled))
+        Raise(failure::kDescrambleRejected, "no scrambling markers");
+    if (scrambled.size() < kStartMarker.size() + kEndMarker.size())
+        Raise(failure::kInvalidArgument, "markers overlap");
+    return scrambled.substr(kStartMarker.size(), scrambled.size() - 8);
 }
 
 }  // namespace
@@ -105,77 +252,97 @@ bool HasScrambleMarkers(std::string_view text)
     return first == kStartMarker && last == kEndMarker;
 }
 
-std::string ScrambleText(std::string_view key, std::string_view plain)
+void AppendScrambled(std::string& out, std::string_view key, std::string_view plain)
 {
     CheckInputs(key, plain);
-    ExpandedKey expanded(key);
-    const std::string header(expanded.header());
+    const ExpandedKey& expanded = Expanded(key);
+    KeyCursor cursor(expanded);
+    const std::size_t start = out.size();
     // Every character escaped is the longest the line can be.
-    std::string line(kStartMarker.size() + 2 * (kHeaderLength + plain.size()) + kEndMarker.size(), '\0');
-    char* out = std::copy(kStartMarker.begin(), kStartMarker.end(), line.data());
+    out.resize(start + kStartMarker.size() + 2 * (kHeaderLength + plain.size()) + kEndMarker.size());
+    char* o = std::copy(kStartMarker.begin(), kStartMarker.end(), out.data() + start);
     // Header first, then the text, combined with the key and escaped on the way.
-    for (const char c : header)
-        out = PutEscaped(out, static_cast<char>(Code(c) ^ expanded.next()));
-    for (const char c : plain)
-        out = PutEscaped(out, static_cast<char>(Code(c) ^ expanded.next()));
-    out = std::copy(kEndMarker.begin(), kEndMarker.end(), out);
-    line.resize(static_cast<std::size_t>(out - line.data()));
+    o = PutScrambled(o, expanded.header(), cursor);
+    o = PutScrambled(o, plain, cursor);
+    o = std::copy(kEndMarker.begin(), kEndMarker.end(), o);
+    out.resize(static_cast<std::size_t>(o - out.data()));
+}
+
+std::string ScrambleText(std::string_view key, std::string_view plain)
+{
+    std::string line;
+    AppendScrambled(line, key, plain);
     return line;
+}
+
+bool IsScrambledAsWritten(std::string_view scrambled)
+{
+    if (scrambled.size() < kStartMarker.size() + kEndMarker.size() || !HasScrambleMarkers(scrambled))
+        return false;
+    const std::string_view body = scrambled.substr(kStartMarker.size(), scrambled.size() - 8);
+    // No code that must be escaped stands alone (the escape itself aside)...
+    if (HoldsUnescaped(body))
+        return false;
+    // ...and every escape stands for a code that must be escaped.
+    const char* p = body.data();
+    const char* const end = p + body.size();
+    while ((p = static_cast<const char*>(std::memchr(p, kEscape, static_cast<std::size_t>(end - p)))) != nullptr) {
+        if (end - p < 2 || p[1] == 0 || !MustEscape(static_cast<std::uint8_t>(Code(p[1]) - 1)))
+            return false;
+        p += 2;
+    }
+    return true;
+}
+
+void AppendDescrambled(std::string& out, std::string_view key, std::string_view scrambled)
+{
+    const std::string_view body = BodyOf(key, scrambled);
+    // One pass: unescape, combine with the key, compare the header, keep the
+    // rest, written straight into the result. A damaged escape anywhere
+    // outranks a header that does not match.
+    const ExpandedKey& expanded = Expanded(key);
+    const std::string_view header = expanded.header();
+    BodyReader reader(body, expanded);
+    const std::size_t start = out.size();
+    out.resize(start + body.size());
+    try {
+        std::size_t checked = 0;
+        bool headerMatches = true;
+        for (; checked < kHeaderLength && !reader.atEnd(); ++checked)
+            headerMatches = reader.next() == header[checked] && headerMatches;
+        char* const o = reader.read(out.data() + start, out.data() + out.size());
+        if (!headerMatches || checked < kHeaderLength)
+            Raise(failure::kDescrambleRejected, "check header does not match (wrong key or damaged line)");
+        out.resize(static_cast<std::size_t>(o - out.data()));
+    } catch (...) {
+        out.resize(start);
+        throw;
+    }
 }
 
 std::string DescrambleText(std::string_view key, std::string_view scrambled)
 {
-    CheckInputs(key, scrambled);
-    if (!HasScrambleMarkers(scrambled))
-        Raise(failure::kDescrambleRejected, "no scrambling markers");
-    if (scrambled.size() < kStartMarker.size() + kEndMarker.size())
-        Raise(failure::kInvalidArgument, "markers overlap");
-    const std::string_view body = scrambled.substr(kStartMarker.size(), scrambled.size() - 8);
-
-    // One pass: unescape, combine with the key, compare the header, keep the
-    // rest, written straight into the result. A damaged escape anywhere
-    // outranks a header that does not match.
-    ExpandedKey expanded(key);
-    const std::string_view header = expanded.header();
-    std::string plain(body.size(), '\0');
-    char* out = plain.data();
-    const char* p = body.data();
-    const char* const end = p + body.size();
-    // The next plain character: one body character, or an escape pair.
-    const auto next = [&]() {
-        std::uint8_t code = Code(*p++);
-        if (code == Code(kEscape)) {
-            if (p == end)
-                Raise(failure::kInvalidArgument, "escape character at the end of the line");
-            code = Code(*p++);
-            if (code == 0)
-                Raise(failure::kInvalidArgument, "escape character followed by code 0");
-            --code;
-        }
-        return static_cast<char>(code ^ expanded.next());
-    };
-    std::size_t checked = 0;
-    bool headerMatches = true;
-    for (; checked < kHeaderLength && p != end; ++checked)
-        headerMatches = next() == header[checked] && headerMatches;
-    while (p != end)
-        *out++ = next();
-    if (!headerMatches || checked < kHeaderLength)
-        Raise(failure::kDescrambleRejected, "check header does not match (wrong key or damaged line)");
-    plain.resize(static_cast<std::size_t>(out - plain.data()));
+    std::string plain;
+    AppendDescrambled(plain, key, scrambled);
     return plain;
+}
+
+bool AppendDescrambledLine(std::string& out, std::string_view key, std::string_view text, std::int16_t mode)
+{
+    Steps steps(kLocation, AfterFailure::Return);
+    steps([&] {
+        if (mode == 0 && HasScrambleMarkers(text))
+            AppendDescrambled(out, key, text);
+        else
+            AppendScrambled(out, key, text);
+    });
+    return !steps.returned();
 }
 
 std::string DescrambleLine(std::string_view key, std::string_view text, std::int16_t mode)
 {
     std::string result;
-    Steps steps(kLocation, AfterFailure::Return);
-    steps([&] {
-        const bool descramble = mode == 0 && HasScrambleMarkers(text);
-        result = descramble ? DescrambleText(key, text) : ScrambleText(key, text);
-    });
-    if (steps.returned())
-        return {};
+    AppendDescrambledLine(result, key, text, mode);
     return result;
 }
 

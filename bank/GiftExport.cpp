@@ -2,11 +2,9 @@
 #include <array>
 #include <utility>
 
-#include <QString>
-
+#include "bank/ExportChecks.h"
 #include "bank/Interchange.h"
 #include "bank/InterchangeParts.h"
-#include "shell/CodePage.h"
 
 namespace qd {
 
@@ -83,58 +81,90 @@ namespace {
 
 using namespace interchange;
 
+// A text the GIFT reader would take for an answer weight.
+bool BeginsLikeWeight(std::string_view bytes)
+{
+    return !bytes.empty() && bytes.front() == '%' && WeightAt(CharsOf(CharactersOf(bytes), 0));
+}
+
 Problem GiftProblem(const QuestionRecord& question)
 {
-    if (Problem problem = RecordProblem(question))
+    if (Problem problem = RecordAndReferenceProblem(question))
         return problem;
-    if (question.Ref != kNoReferenceText) {
-        if (const Problem problem = TextProblem(question.Ref))
-            return "the reference " + *problem;
-    }
     for (std::size_t i = 0; i < kAnswerCount; ++i) {
-        if (WeightAt(CharsOf(CharactersOf(question.answer(i)), 0)))
+        if (BeginsLikeWeight(question.answer(i)))
             return "answer " + std::to_string(i + 1) + " begins like an answer weight (\"%50%\")";
     }
     return std::nullopt;
 }
 
-std::string GiftText(std::string_view bytes)
+// The bytes written as they are: ASCII but the characters the GIFT reader
+// gives a meaning to, which are written after a backslash.
+constexpr std::array<bool, 256> kGiftAsIs = [] {
+    std::array<bool, 256> table {};
+    for (std::size_t byte = 0; byte < 0x80; ++byte)
+        table[byte] = true;
+    for (const char32_t c : kGiftEscaped)
+        table[c] = false;
+    return table;
+}();
+
+// A text in UTF-8 with the special characters escaped, appended to `gift`.
+void AppendGiftText(std::string& gift, std::string_view bytes)
 {
-    QString text;
-    for (const QChar c : FromCodePage(bytes)) {
-        if (kGiftEscaped.find(char32_t(c.unicode())) != std::u32string_view::npos)
-            text += u'\\';
-        text += c;
+    std::size_t run = 0;  // where the bytes not yet written begin
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(bytes[i]);
+        if (kGiftAsIs[byte])
+            continue;
+        gift.append(bytes, run, i - run);
+        if (byte < 0x80) {
+            gift += '\\';
+            gift += static_cast<char>(byte);
+        } else {
+            AppendUtf8Text(gift, bytes.substr(i, 1));
+        }
+        run = i + 1;
     }
-    return text.toStdString();
+    gift.append(bytes, run, bytes.size() - run);
 }
 
 // A text that starts like a format mark gets one of its own, which an import drops.
-std::string Marked(std::string_view bytes)
+void AppendMarked(std::string& gift, std::string_view bytes)
 {
-    return FormatMarkAt(CharsOf(CharactersOf(bytes), 0), 0) ? "[plain]" : "";
+    if (!bytes.empty() && bytes.front() == '[' && FormatMarkAt(CharsOf(CharactersOf(bytes), 0), 0))
+        gift += "[plain]";
+    AppendGiftText(gift, bytes);
 }
 
 // The question lines joined by "\n".
-std::string GiftQuestionText(const std::vector<std::string>& lines)
+void AppendQuestionText(std::string& gift, const std::vector<std::string_view>& lines)
 {
-    std::string text = lines.empty() ? std::string() : Marked(lines.front());
-    for (std::size_t i = 0; i < lines.size(); ++i)
-        text += (i == 0 ? "" : "\\n") + GiftText(lines[i]);
-    return text;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (i == 0)
+            AppendMarked(gift, lines[i]);
+        else
+            AppendGiftText(gift.append("\\n"), lines[i]);
+    }
 }
 
 std::string GiftQuestion(const QuestionRecord& question, std::size_t number)
 {
-    const std::string text = GiftQuestionText(QuestionLinesOf(question));
-    std::string gift = "::Q" + std::to_string(number) + ":: " + text + (text.empty() ? "{\n" : " {\n");
+    std::string gift = "::Q" + std::to_string(number) + ":: ";
+    const std::size_t textStart = gift.size();
+    AppendQuestionText(gift, QuestionLineViews(question));
+    gift += gift.size() == textStart ? "{\n" : " {\n";
     for (std::size_t i = 0; i < kAnswerCount; ++i) {
-        const std::string& answer = question.answer(i);
-        gift += (i == RightIndex(question) ? "=" : "~") + Marked(answer) + GiftText(answer) + "\n";
+        gift += i == RightIndex(question) ? '=' : '~';
+        AppendMarked(gift, question.answer(i));
+        gift += '\n';
     }
-    if (question.Ref != kNoReferenceText)
-        gift += "####" + Marked(question.Ref) + GiftText(question.Ref) + "\n";
-    return gift + "}\n";
+    if (question.Ref != kNoReferenceText) {
+        gift += "####";
+        AppendMarked(gift, question.Ref);
+        gift += '\n';
+    }
+    return gift += "}\n";
 }
 
 }  // namespace

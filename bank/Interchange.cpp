@@ -170,62 +170,6 @@ ImportResult BankBuilder::finish()
     return std::move(result_);
 }
 
-Problem TextProblem(std::string_view bytes)
-{
-    if (bytes.empty())
-        return "is empty";
-    const std::u32string text = CharactersOf(bytes);
-    for (const char32_t code : text) {
-        if (IsControl(code))
-            return "holds the control character " + CodePointName(code);
-    }
-    if (IsBlank(text.front()) || IsBlank(text.back()))
-        return "begins or ends with a blank, which an import drops";
-    return std::nullopt;
-}
-
-Problem RecordProblem(const QuestionRecord& question)
-{
-    const std::vector<std::string> lines = QuestionLinesOf(question);
-    const auto count = NumberIn(question.NumLines);
-    if (!count || static_cast<std::size_t>(*count) != lines.size())
-        return "NumLines " + Quoted(EscapeValue(question.NumLines)) + " does not match its "
-            + std::to_string(lines.size()) + " question lines";
-    const auto number = NumberIn(question.AnsNum);
-    if (!number || *number < 1 || *number > 4)
-        return "AnsNum " + Quoted(EscapeValue(question.AnsNum)) + " is not a number from 1 to 4";
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        if (const Problem problem = TextProblem(lines[i]))
-            return "question line " + std::to_string(i + 1) + " " + *problem;
-    }
-    for (std::size_t i = 0; i < kAnswerCount; ++i) {
-        if (const Problem problem = TextProblem(question.answer(i)))
-            return "answer " + std::to_string(i + 1) + " " + *problem;
-    }
-    return std::nullopt;
-}
-
-std::size_t RightIndex(const QuestionRecord& question)
-{
-    return static_cast<std::size_t>(NumberIn(question.AnsNum).value_or(1) - 1);
-}
-
-ExportResult Export(const StoredBank& bank, ProblemFinder findProblem, QuestionWriter write)
-{
-    ExportResult result;
-    for (std::size_t i = 0; i < bank.questions.size(); ++i) {
-        const QuestionRecord& question = bank.questions[i];
-        if (Problem problem = findProblem(question)) {
-            result.problems.push_back({i, std::move(*problem)});
-            continue;
-        }
-        if (!result.text.empty())
-            result.text += '\n';
-        result.text += write(question, i + 1);
-    }
-    return result;
-}
-
 }  // namespace interchange
 
 ImportResult ImportQuestions(InterchangeFormat format, std::string_view utf8)

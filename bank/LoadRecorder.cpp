@@ -1,5 +1,8 @@
 #include "bank/LoadRecorder.h"
 
+#include <algorithm>
+#include <functional>
+
 namespace qd {
 
 namespace {
@@ -40,14 +43,43 @@ void Place(QuestionRecord& question, const ReadLine& line)
 std::vector<DataLine> SplitDataLines(std::string_view bytes)
 {
     std::vector<DataLine> lines;
-    for (const TextLine& line : SplitLines(bytes, LineBreaks::Any))
+    LineReader reader(bytes, LineBreaks::Any);
+    for (TextLine line {}; reader.next(line);)
         lines.push_back({line.text, line.end});
     return lines;
 }
 
+LoadRecorder::LoadRecorder(std::string_view fileBytes) : fileBytes_(fileBytes)
+{
+    // A line for each LF, which is every line of a file with CR LF ends.
+    std::size_t ends = 0;
+    for (std::size_t at = fileBytes.find('\n'); at != std::string_view::npos; at = fileBytes.find('\n', at + 1))
+        ++ends;
+    lines_.reserve(ends + 1);
+}
+
+std::string_view LoadRecorder::keep(std::string_view text)
+{
+    // Blocks of 1 MiB; a longer text gets a block of its own.
+    constexpr std::size_t kBlockSize = std::size_t {1} << 20;
+    if (blocks_.empty() || blocks_.back().capacity() - blocks_.back().size() < text.size()) {
+        blocks_.emplace_back();
+        blocks_.back().reserve(std::max(kBlockSize, text.size()));
+    }
+    std::string& block = blocks_.back();
+    const std::size_t start = block.size();
+    block.append(text);  // within its capacity: the block stays where it is
+    return std::string_view(block).substr(start);
+}
+
 void LoadRecorder::lineRead(int line, LineRole role, std::string_view raw, std::string_view plain)
 {
-    lines_.push_back({line, role, std::string(raw), std::string(plain)});
+    const auto inFile = [&](std::string_view text) {
+        return !fileBytes_.empty() && std::less_equal<>()(fileBytes_.data(), text.data())
+            && std::less_equal<>()(text.data() + text.size(), fileBytes_.data() + fileBytes_.size());
+    };
+    const std::string_view keptRaw = inFile(raw) ? raw : keep(raw);
+    lines_.push_back({line, role, keptRaw, keep(plain)});
 }
 
 void LoadRecorder::failed(int line, LineRole role, std::int16_t number)
@@ -63,16 +95,19 @@ void LoadRecorder::stopped(int line)
 StoredBank StoredBankFromLoad(const LoadRecorder& load, std::string_view fileBytes)
 {
     StoredBank bank;
-    for (const ReadLine& line : load.lines()) {
+    const auto& lines = load.lines();
+    bank.questions.reserve(static_cast<std::size_t>(std::count_if(
+        lines.begin(), lines.end(), [](const ReadLine& line) { return line.role == LineRole::NumLines; })));
+    for (const ReadLine& line : lines) {
         if (line.role == LineRole::NumLines || bank.questions.empty())
             bank.questions.emplace_back();
         Place(bank.questions.back(), line);
     }
     if (const auto stop = load.stoppedAt()) {
-        const auto lines = SplitDataLines(fileBytes);
+        const auto fileLines = SplitDataLines(fileBytes);
         const auto index = static_cast<std::size_t>(*stop - 1);
-        if (*stop >= 1 && index < lines.size() && IsEndLine(lines[index].text))
-            bank.endLine = std::string(lines[index].text);
+        if (*stop >= 1 && index < fileLines.size() && IsEndLine(fileLines[index].text))
+            bank.endLine = std::string(fileLines[index].text);
     }
     return bank;
 }

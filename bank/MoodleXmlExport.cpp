@@ -2,6 +2,7 @@
 // multiple-choice question, its texts in plain_text format.
 #include <utility>
 
+#include "bank/ExportChecks.h"
 #include "bank/InterchangeParts.h"
 #include "bank/MoodleXml.h"
 
@@ -10,17 +11,6 @@ namespace qd {
 namespace {
 
 using namespace interchange;
-
-Problem XmlProblem(const QuestionRecord& question)
-{
-    if (Problem problem = RecordProblem(question))
-        return problem;
-    if (question.Ref != kNoReferenceText) {
-        if (const Problem problem = TextProblem(question.Ref))
-            return "the reference " + *problem;
-    }
-    return std::nullopt;
-}
 
 // A text as the content of an element: as it is, or in CDATA when it holds a
 // character markup gives meaning to; "]]>" ends one section and starts the next.
@@ -49,8 +39,11 @@ std::string TextElement(std::string_view indent, const std::string& utf8)
 std::string QuestionText(const QuestionRecord& question)
 {
     std::string text;
-    for (const std::string& line : QuestionLinesOf(question))
-        text += (text.empty() ? "" : "\n") + Utf8Text(line);
+    for (const std::string_view line : QuestionLineViews(question)) {
+        if (!text.empty())
+            text += '\n';
+        AppendUtf8Text(text, line);
+    }
     return text;
 }
 
@@ -81,8 +74,10 @@ std::string XmlQuestion(const QuestionRecord& question, std::size_t number)
 
 ExportResult ExportMoodleXml(const StoredBank& bank)
 {
-    ExportResult result = interchange::Export(bank, XmlProblem, XmlQuestion);
-    result.text = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<quiz>\n" + result.text + "</quiz>\n";
+    ExportResult result = interchange::Export(bank, RecordAndReferenceProblem, XmlQuestion);
+    // Put around the questions in place: the text is the largest thing the export holds.
+    result.text.insert(0, "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<quiz>\n");
+    result.text += "</quiz>\n";
     return result;
 }
 

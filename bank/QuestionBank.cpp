@@ -41,24 +41,38 @@ bool QuestionRecord::operator==(const QuestionRecord& other) const
 void AddQuestionLine(QuestionRecord& record, std::string_view line)
 {
     std::string& question = record.Question;
+    const std::size_t start = question.size();
     // Room for the line and what follows it, so that a huge line is not held
     // in twice its size.
-    question.reserve(question.size() + line.size() + kLineEnd.size() + kAfterQuestionMark.size());
+    question.reserve(start + line.size() + kLineEnd.size() + kAfterQuestionMark.size());
     question += line;
+    EndQuestionLine(record, start);
+}
+
+void EndQuestionLine(QuestionRecord& record, std::size_t lineStart)
+{
+    std::string& question = record.Question;
+    const bool questionMark = HoldsQuestionMark(std::string_view(question).substr(lineStart));
     question += kLineEnd;
-    if (HoldsQuestionMark(line))
+    if (questionMark)
         question += kAfterQuestionMark;
 }
 
 std::vector<std::string> QuestionLinesOf(const QuestionRecord& record)
 {
+    const std::vector<std::string_view> views = QuestionLineViews(record);
+    return std::vector<std::string>(views.begin(), views.end());
+}
+
+std::vector<std::string_view> QuestionLineViews(const QuestionRecord& record)
+{
     const std::string_view question = record.Question;
-    std::vector<std::string> lines;
+    std::vector<std::string_view> lines;
     std::size_t pos = 0;
     while (pos < question.size()) {
         const std::size_t end = std::min(question.find(kLineEnd, pos), question.size());
         const std::string_view line = question.substr(pos, end - pos);
-        lines.emplace_back(line);
+        lines.push_back(line);
         pos = std::min(end + kLineEnd.size(), question.size());
         if (HoldsQuestionMark(line) && question.substr(pos, kAfterQuestionMark.size()) == kAfterQuestionMark)
             pos += kAfterQuestionMark.size();

@@ -35,10 +35,14 @@ inline constexpr std::size_t kAnswerCount = 4;
 // Adds a line to the record's question text as the program keeps it: the
 // line and CR LF, then two more CR LF when the line holds "?".
 void AddQuestionLine(QuestionRecord& record, std::string_view line);
+// The same for a line already appended to the question text at `lineStart`.
+void EndQuestionLine(QuestionRecord& record, std::size_t lineStart);
 
 // The lines AddQuestionLine made the question text of. A line that itself
 // held CR LF comes back as two lines.
 std::vector<std::string> QuestionLinesOf(const QuestionRecord& record);
+// The same lines as parts of the record's question text.
+std::vector<std::string_view> QuestionLineViews(const QuestionRecord& record);
 
 inline constexpr std::size_t kDataFileSlots = 16;
 

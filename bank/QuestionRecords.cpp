@@ -1,11 +1,13 @@
 #include "bank/QuestionRecords.h"
 
+#include <algorithm>
 #include <limits>
 #include <string>
 #include <utility>
 
 #include "bank/Convert.h"
 #include "bank/Descrambler.h"
+#include "bank/Text.h"
 #include "shell/Failure.h"
 #include "shell/StepRunner.h"
 
@@ -17,20 +19,22 @@ constexpr const char* kLoadLocation = "3406";
 
 // A file's bytes handed out line by line. A line ends at CR LF, at a lone CR
 // or at a lone LF.
-class LineReader {
+class DataLineReader {
 public:
-    explicit LineReader(std::string_view data) : data_(data) { }
+    explicit DataLineReader(std::string_view data) : data_(data) { }
 
     bool atEnd() const { return pos_ >= data_.size(); }
+
+    // The length of the line next() gives next, and of all that is left.
+    std::size_t nextLength() const { return atEnd() ? 0 : LineEndFrom(pos_) - pos_; }
+    std::size_t remaining() const { return atEnd() ? 0 : data_.size() - pos_; }
 
     std::string_view next()
     {
         if (atEnd())
             Raise(failure::kInputPastEndOfFile, "input past end of file");
         const std::size_t start = pos_;
-        std::size_t end = start;
-        while (end < data_.size() && data_[end] != '\r' && data_[end] != '\n')
-            ++end;
+        const std::size_t end = LineEndFrom(start);
         pos_ = end;
         if (pos_ < data_.size() && data_[pos_] == '\r')
             ++pos_;
@@ -40,8 +44,60 @@ public:
     }
 
 private:
+    std::size_t LineEndFrom(std::size_t start) const { return FirstLineBreak(data_, start); }
+
     std::string_view data_;
     std::size_t pos_ = 0;
+};
+
+// The most records `size` bytes can hold (and the spare ones after them):
+// each has at least seven lines of at least the markers, the header, one
+// character and CR LF. Reserved at once, the table is never moved as it grows.
+std::size_t RecordsAtMost(std::size_t size)
+{
+    constexpr std::size_t kShortestRecord = 7 * (kStartMarker.size() + 9 + 1 + kEndMarker.size() + 2);
+    return std::min(size / kShortestRecord, static_cast<std::size_t>(std::numeric_limits<std::int16_t>::max())) + 2;
+}
+
+// Empties every text of a record, keeping the memory it has.
+void Empty(QuestionRecord& record)
+{
+    for (std::string* text : {&record.NumLines, &record.Question, &record.Answer1, &record.Answer2, &record.Answer3,
+                              &record.Answer4, &record.AnsNum, &record.Ref})
+        text->clear();
+}
+
+// The record just read (before `next`) emptied and put in the place of the
+// next, whose texts then grow where the last ones were, without new memory.
+void Recycle(std::vector<QuestionRecord>& table, std::size_t next)
+{
+    QuestionRecord& done = table.at(next - 1);
+    Empty(done);
+    std::swap(done, table.at(next));
+}
+
+// The records of the table a load replaces, whose texts the new records
+// take over emptied: loading a section again, or another one, makes few new texts.
+class SpareRecords {
+public:
+    explicit SpareRecords(std::vector<QuestionRecord> records) : records_(std::move(records)) { }
+
+    // Empty records added to `table` until it holds `size`.
+    void growTo(std::vector<QuestionRecord>& table, std::size_t size)
+    {
+        while (table.size() < size) {
+            if (records_.empty()) {
+                table.emplace_back();
+                continue;
+            }
+            Empty(records_.back());
+            table.push_back(std::move(records_.back()));
+            records_.pop_back();
+        }
+    }
+
+private:
+    std::vector<QuestionRecord> records_;
 };
 
 }  // namespace
@@ -52,18 +108,21 @@ bool IsEndLine(std::string_view text)
 }
 
 void ReadQuestionRecords(std::string_view bytes, QuestionBank& bank, Steps& steps, LoadPosition& at,
-                         LoadObserver* observer)
+                         LoadObserver* observer, KeptRecords kept)
 {
-    LineReader file(bytes);
+    DataLineReader file(bytes);
     int& line = at.line;
     LineRole& role = at.role;
 
-    // One line of the file, descrambled; `raw` receives it as read.
-    const auto readLine = [&](LineRole lineRole, std::string_view& raw) {
+    // One line of the file, descrambled onto the end of `text` (nothing after
+    // a rejection); `raw` receives it as read. Returns the descrambled part.
+    const auto readLine = [&](LineRole lineRole, std::string_view& raw, std::string& text) {
         role = lineRole;
         ++line;
         raw = file.next();
-        return DescrambleLine(kQuestionKey, raw, 0);
+        const std::size_t start = text.size();
+        AppendDescrambledLine(text, kQuestionKey, raw, 0);
+        return std::string_view(text).substr(start);
     };
     const auto notify = [&](std::string_view raw, std::string_view plain) {
         if (observer)
@@ -71,15 +130,18 @@ void ReadQuestionRecords(std::string_view bytes, QuestionBank& bank, Steps& step
     };
     const auto current = [&]() -> QuestionRecord& { return bank.table.at(static_cast<std::size_t>(bank.count)); };
 
+    SpareRecords spare({});
     steps([&] {
-        bank.table.assign(1, QuestionRecord {});
+        spare = SpareRecords(std::exchange(bank.table, {}));
         bank.count = 0;
+        spare.growTo(bank.table, 1);
+        bank.table.reserve(RecordsAtMost(bytes.size()));
     });
 
     bool stop = false;
     while (!stop && !file.atEnd()) {
         std::string_view raw;  // the line as read; it lives as long as `bytes`
-        steps([&] { bank.table.resize(static_cast<std::size_t>(bank.count) + 2); });
+        steps([&] { spare.growTo(bank.table, static_cast<std::size_t>(bank.count) + 2); });
         steps([&] {
             role = LineRole::NumLines;
             ++line;
@@ -98,8 +160,10 @@ void ReadQuestionRecords(std::string_view bytes, QuestionBank& bank, Steps& step
         if (stop)
             break;
         steps([&] {
-            current().NumLines = DescrambleLine(kQuestionKey, raw, 0);
-            notify(raw, current().NumLines);
+            std::string& numLines = current().NumLines;
+            numLines.clear();
+            AppendDescrambledLine(numLines, kQuestionKey, raw, 0);
+            notify(raw, numLines);
         });
 
         // A count that is not a whole number from 0 to 255 is logged and
@@ -110,9 +174,20 @@ void ReadQuestionRecords(std::string_view bytes, QuestionBank& bank, Steps& step
 
         for (unsigned i = 0; i < questionLines; ++i) {
             steps([&] {
-                const std::string plain = readLine(LineRole::Question, raw);
-                notify(raw, plain);
-                AddQuestionLine(current(), plain);
+                QuestionRecord& record = current();
+                const std::size_t start = record.Question.size();
+                // Room for as many lines as long as this one, with their ends;
+                // never more than the rest of the file holds.
+                const std::size_t lines = questionLines;
+                if (start == 0)
+                    record.Question.reserve(std::min(file.nextLength() * lines, file.remaining()) + 6 * lines);
+                try {
+                    notify(raw, readLine(LineRole::Question, raw, record.Question));
+                } catch (...) {
+                    record.Question.resize(start);
+                    throw;
+                }
+                EndQuestionLine(record, start);
             });
         }
 
@@ -123,17 +198,26 @@ void ReadQuestionRecords(std::string_view bytes, QuestionBank& bank, Steps& step
         };
         for (const auto& [fieldRole, field] : fields) {
             steps([&, fieldRole = fieldRole, field = field] {
-                std::string plain = readLine(fieldRole, raw);
-                notify(raw, plain);
-                current().*field = std::move(plain);
+                std::string& text = current().*field;
+                text.clear();
+                try {
+                    notify(raw, readLine(fieldRole, raw, text));
+                } catch (...) {
+                    text.clear();
+                    throw;
+                }
             });
         }
 
-        steps([&] { ++bank.count; });
+        steps([&] {
+            ++bank.count;
+            if (kept == KeptRecords::CountOnly)
+                Recycle(bank.table, static_cast<std::size_t>(bank.count));
+        });
     }
 }
 
-QuestionBank ReadDataFileRecords(std::string_view bytes, LoadObserver& observer)
+std::int16_t CountDataFileRecords(std::string_view bytes, LoadObserver& observer)
 {
     QuestionBank bank;
     LoadPosition at;
@@ -141,8 +225,8 @@ QuestionBank ReadDataFileRecords(std::string_view bytes, LoadObserver& observer)
         observer.failed(at.line, at.role, number);
         return AfterFailure::NextStep;
     });
-    ReadQuestionRecords(bytes, bank, steps, at, &observer);
-    return bank;
+    ReadQuestionRecords(bytes, bank, steps, at, &observer, KeptRecords::CountOnly);
+    return bank.count;
 }
 
 }  // namespace qd

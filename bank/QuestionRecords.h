@@ -39,13 +39,19 @@ struct LoadPosition {
     LineRole role = LineRole::NumLines;
 };
 
-// Replaces `bank`'s table and count with the records of `bytes`, running each
-// step through `steps`; `at` follows the line being read.
-void ReadQuestionRecords(std::string_view bytes, QuestionBank& bank, Steps& steps, LoadPosition& at,
-                         LoadObserver* observer);
+// What a reading keeps of the records it reads.
+enum class KeptRecords { All, CountOnly };
 
-// The records of a data file's bytes as the program would read them. Nothing
-// is logged: every failure goes to `observer`.
-QuestionBank ReadDataFileRecords(std::string_view bytes, LoadObserver& observer);
+// Replaces `bank`'s table and count with the records of `bytes`, running each
+// step through `steps`; `at` follows the line being read. With
+// KeptRecords::CountOnly each record is emptied once it is read, for a reader
+// that takes the lines from `observer`: the count is the same.
+void ReadQuestionRecords(std::string_view bytes, QuestionBank& bank, Steps& steps, LoadPosition& at,
+                         LoadObserver* observer, KeptRecords kept = KeptRecords::All);
+
+// Reads a data file's bytes as the program would, handing every line to
+// `observer`, and returns the count of records the program would have.
+// Nothing is logged: every failure goes to `observer`.
+std::int16_t CountDataFileRecords(std::string_view bytes, LoadObserver& observer);
 
 }  // namespace qd

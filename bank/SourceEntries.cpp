@@ -1,6 +1,7 @@
 // Reading the lines of a question source: keywords and values.
 #include "bank/SourceParts.h"
 
+#include <algorithm>
 #include <array>
 #include <optional>
 #include <utility>
@@ -43,11 +44,71 @@ namespace {
 using namespace source;
 
 // ---------------------------------------------------------------------------
+// A line's text, read by position. A line of ASCII is read as its bytes; any
+// other as UTF-16, as QString holds it, so that a character outside the
+// Basic Multilingual Plane is two positions.
+
+class AsciiText {
+public:
+    static bool IsPlainByte(char c) { return (c >= ' ' && c <= '~' && c != '\\') || c == '\t'; }
+
+    explicit AsciiText(std::string_view bytes) : bytes_(bytes) { }
+
+    qsizetype size() const { return static_cast<qsizetype>(bytes_.size()); }
+    char16_t at(qsizetype i) const { return static_cast<unsigned char>(bytes_[static_cast<std::size_t>(i)]); }
+    // The character at `i` and how many positions it takes.
+    std::pair<char32_t, qsizetype> character(qsizetype i) const { return {at(i), 1}; }
+    std::string mid(qsizetype from, qsizetype length) const
+    {
+        return std::string(bytes_.substr(static_cast<std::size_t>(from), static_cast<std::size_t>(length)));
+    }
+    // Where the run of characters from `from` that stand for their own byte
+    // ends (printable ASCII and the tab, the backslash aside); they are
+    // appended to `out`.
+    qsizetype appendPlainRun(qsizetype from, std::string& out) const
+    {
+        auto end = static_cast<std::size_t>(from);
+        while (end < bytes_.size() && IsPlainByte(bytes_[end]))
+            ++end;
+        out.append(bytes_, static_cast<std::size_t>(from), end - static_cast<std::size_t>(from));
+        return static_cast<qsizetype>(end);
+    }
+    AsciiText slice(qsizetype from, qsizetype length) const
+    {
+        return AsciiText(bytes_.substr(static_cast<std::size_t>(from), static_cast<std::size_t>(length)));
+    }
+
+private:
+    std::string_view bytes_;
+};
+
+class Utf16Text {
+public:
+    explicit Utf16Text(QString text) : text_(std::move(text)) { }
+
+    qsizetype size() const { return text_.size(); }
+    char16_t at(qsizetype i) const { return text_.at(i).unicode(); }
+    std::pair<char32_t, qsizetype> character(qsizetype i) const
+    {
+        const QChar c = text_.at(i);
+        if (c.isHighSurrogate() && i + 1 < text_.size() && text_.at(i + 1).isLowSurrogate())
+            return {QChar::surrogateToUcs4(c, text_.at(i + 1)), 2};
+        return {c.unicode(), 1};
+    }
+    std::string mid(qsizetype from, qsizetype length) const { return text_.mid(from, length).toStdString(); }
+    // UTF-16 is read one character at a time.
+    qsizetype appendPlainRun(qsizetype from, std::string&) const { return from; }
+    Utf16Text slice(qsizetype from, qsizetype length) const { return Utf16Text(text_.mid(from, length)); }
+
+private:
+    QString text_;
+};
+
+// ---------------------------------------------------------------------------
 // Small text helpers
 
-int HexDigitValue(QChar c)
+int HexDigitValue(char16_t u)
 {
-    const char16_t u = c.unicode();
     if (u >= u'0' && u <= u'9')
         return u - u'0';
     if (u >= u'a' && u <= u'f')
@@ -57,9 +118,9 @@ int HexDigitValue(QChar c)
     return -1;
 }
 
-bool IsBlank(QChar c)
+bool IsBlank(char16_t c)
 {
-    return qd::IsBlank(char32_t(c.unicode()));
+    return qd::IsBlank(char32_t(c));
 }
 
 struct KeywordName {
@@ -87,20 +148,25 @@ std::optional<Keyword> FindKeyword(std::string_view name)
 }
 
 // Turns a value's characters into code-page bytes, escapes resolved.
+template <typename Text>
 class ValueConverter {
 public:
-    ValueConverter(const QString& text, int line, std::vector<SourceError>& errors)
+    ValueConverter(const Text& text, int line, std::vector<SourceError>& errors)
         : text_(text), line_(line), errors_(errors)
     {
     }
 
     std::optional<std::string> convert()
     {
-        for (qsizetype i = 0; i < text_.size(); ++i)
-            i = text_.at(i) == u'\\' ? escape(i) : character(i);
+        bytes_.reserve(static_cast<std::size_t>(text_.size()));
+        for (qsizetype i = 0; i < text_.size(); ++i) {
+            i = text_.appendPlainRun(i, bytes_);
+            if (i < text_.size())
+                i = text_.at(i) == u'\\' ? escape(i) : character(i);
+        }
         if (!ok_)
             return std::nullopt;
-        return bytes_;
+        return std::move(bytes_);
     }
 
 private:
@@ -117,14 +183,14 @@ private:
             fail("a backslash ends the value; write \"\\\\\" for a backslash");
             return i;
         }
-        const QChar next = text_.at(i + 1);
+        const char16_t next = text_.at(i + 1);
         if (next == u'\\') {
             bytes_ += '\\';
             return i + 1;
         }
         if (next == u'x')
             return hexEscape(i);
-        fail("unknown escape " + Quoted("\\" + QString(next).toStdString())
+        fail("unknown escape " + Quoted("\\" + text_.mid(i + 1, 1))
              + "; write \"\\\\\" for a backslash or \"\\xHH\" for a byte");
         return i + 1;
     }
@@ -143,22 +209,17 @@ private:
 
     qsizetype character(qsizetype i)
     {
-        const QChar c = text_.at(i);
-        if (c.isHighSurrogate() && i + 1 < text_.size() && text_.at(i + 1).isLowSurrogate()) {
-            append(QChar::surrogateToUcs4(c, text_.at(i + 1)), i, 2);
-            return i + 1;
-        }
-        append(c.unicode(), i, 1);
-        return i;
+        const auto [code, length] = text_.character(i);
+        append(code, i, length);
+        return i + length - 1;
     }
 
-    // The character `code`, which stands at `at` in `length` UTF-16 units.
+    // The character `code`, which stands at `at` in `length` positions.
     void append(char32_t code, qsizetype at, qsizetype length)
     {
         const auto byte = CodePageByte(code);
         if (!byte) {
-            fail("character " + CodePointName(code)
-                 + (IsControl(code) ? "" : " " + Quoted(text_.mid(at, length).toStdString()))
+            fail("character " + CodePointName(code) + (IsControl(code) ? "" : " " + Quoted(text_.mid(at, length)))
                  + " is not in windows-1252");
             return;
         }
@@ -170,20 +231,65 @@ private:
         bytes_ += *byte;
     }
 
-    const QString& text_;
+    const Text& text_;
     int line_;
     std::vector<SourceError>& errors_;
     std::string bytes_;
     bool ok_ = true;
 };
 
-QString WithoutTrailingBlanks(QString text)
+bool IsAscii(std::string_view bytes)
+{
+    unsigned char any = 0;
+    for (const char c : bytes)
+        any |= static_cast<unsigned char>(c);
+    return any < 0x80;
+}
+
+// The line without the blanks at its end: `size` shortened.
+template <typename Text>
+qsizetype SizeWithoutTrailingBlanks(const Text& text)
 {
     qsizetype size = text.size();
     while (size > 0 && IsBlank(text.at(size - 1)))
         --size;
-    text.truncate(size);
-    return text;
+    return size;
+}
+
+// A keyword line's text, its blanks at the end dropped (`size` long).
+template <typename Text>
+std::optional<Entry> ReadEntryText(const Text& text, qsizetype size, int line, bool validUtf8,
+                                   std::vector<SourceError>& errors)
+{
+    qsizetype start = 0;
+    while (start < size && IsBlank(text.at(start)))
+        ++start;
+    if (start == size || text.at(start) == u'#')
+        return std::nullopt;
+
+    qsizetype colon = start;
+    while (colon < size && text.at(colon) != u':')
+        ++colon;
+    if (colon == size) {
+        errors.push_back({line, "expected \"keyword: value\", a comment or a blank line"});
+        return std::nullopt;
+    }
+    const std::string name = text.mid(start, colon - start);
+    const auto keyword = FindKeyword(name);
+    if (!keyword) {
+        errors.push_back({line, "unknown keyword " + Quoted(name)});
+        return std::nullopt;
+    }
+    if (colon + 1 < size && text.at(colon + 1) != u' ') {
+        errors.push_back({line, "a blank must follow " + Quoted(name + ":")});
+        return Entry {line, *keyword, std::nullopt};
+    }
+    const qsizetype valueStart = std::min(colon + 2, size);
+    const Text valueText = text.slice(valueStart, size - valueStart);
+    auto value = ValueConverter<Text>(valueText, line, errors).convert();
+    if (!validUtf8)
+        value.reset();
+    return Entry {line, *keyword, std::move(value)};
 }
 
 }  // namespace
@@ -202,38 +308,15 @@ std::string KeywordText(Keyword keyword)
 std::optional<Entry> ReadEntry(const SourceLine& source, std::vector<SourceError>& errors)
 {
     const int line = source.number;
+    if (IsAscii(source.bytes)) {
+        const AsciiText text(source.bytes);
+        return ReadEntryText(text, SizeWithoutTrailingBlanks(text), line, true, errors);
+    }
     const bool validUtf8 = IsValidUtf8(source.bytes);
     if (!validUtf8)
         errors.push_back({line, "not valid UTF-8"});
-    const QString text =
-        WithoutTrailingBlanks(QString::fromUtf8(source.bytes.data(), static_cast<qsizetype>(source.bytes.size())));
-
-    qsizetype start = 0;
-    while (start < text.size() && IsBlank(text.at(start)))
-        ++start;
-    if (start == text.size() || text.at(start) == u'#')
-        return std::nullopt;
-
-    const qsizetype colon = text.indexOf(u':', start);
-    if (colon < 0) {
-        errors.push_back({line, "expected \"keyword: value\", a comment or a blank line"});
-        return std::nullopt;
-    }
-    const std::string name = text.mid(start, colon - start).toStdString();
-    const auto keyword = FindKeyword(name);
-    if (!keyword) {
-        errors.push_back({line, "unknown keyword " + Quoted(name)});
-        return std::nullopt;
-    }
-    if (colon + 1 < text.size() && text.at(colon + 1) != u' ') {
-        errors.push_back({line, "a blank must follow " + Quoted(name + ":")});
-        return Entry {line, *keyword, std::nullopt};
-    }
-    const QString valueText = text.mid(colon + 2);
-    auto value = ValueConverter(valueText, line, errors).convert();
-    if (!validUtf8)
-        value.reset();
-    return Entry {line, *keyword, std::move(value)};
+    const Utf16Text text(QString::fromUtf8(source.bytes.data(), static_cast<qsizetype>(source.bytes.size())));
+    return ReadEntryText(text, SizeWithoutTrailingBlanks(text), line, validUtf8, errors);
 }
 
 }  // namespace source

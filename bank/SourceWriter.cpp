@@ -1,6 +1,7 @@
 // Writing stored questions as a data file and as their source.
 #include "bank/QuestionSource.h"
 
+#include <algorithm>
 #include <array>
 #include <utility>
 #include <vector>
@@ -49,7 +50,7 @@ void CheckStoredQuestion(const QuestionRecord& question, const std::vector<std::
 
 void AppendLine(std::string& file, std::string_view plain)
 {
-    file += ScrambleText(kQuestionKey, plain);
+    AppendScrambled(file, kQuestionKey, plain);
     file += "\r\n";
 }
 
@@ -97,13 +98,44 @@ const std::array<std::string, 256>& ByteSpellings()
     return spellings;
 }
 
+// EscapeValue appending to `text`.
+void AppendEscaped(std::string& text, std::string_view bytes)
+{
+    const auto& spellings = ByteSpellings();
+    // Printable ASCII but the backslash stands for itself: taken in runs.
+    static constexpr std::array<bool, 256> kPlain = [] {
+        std::array<bool, 256> table {};
+        for (std::size_t byte = ' '; byte <= '~'; ++byte)
+            table[byte] = byte != '\\';
+        return table;
+    }();
+    const auto plain = [](char c) { return kPlain[static_cast<unsigned char>(c)]; };
+    for (std::size_t i = 0; i < bytes.size();) {
+        std::size_t end = i;
+        while (end < bytes.size() && plain(bytes[end]))
+            ++end;
+        if (end == bytes.size() && end > i && bytes[end - 1] == ' ')
+            --end;
+        text.append(bytes, i, end - i);
+        if (end == bytes.size())
+            break;
+        const auto byte = static_cast<unsigned char>(bytes[end]);
+        const bool lastBlank = end + 1 == bytes.size() && byte == ' ';
+        if (lastBlank)
+            text += "\\x20";
+        else
+            text += spellings[byte];
+        i = end + 1;
+    }
+}
+
 void AppendEntry(std::string& source, std::string_view keyword, std::string_view value)
 {
     source += keyword;
     source += ':';
     if (!value.empty()) {
         source += ' ';
-        source += EscapeValue(value);
+        AppendEscaped(source, value);
     }
     source += '\n';
 }
@@ -130,7 +162,20 @@ std::string WriteDataFile(const StoredBank& bank)
 {
     Require(bank.questions.size() <= static_cast<std::size_t>(kMaxQuestions), "more than 32767 questions");
     Require(!bank.endLine || IsEndLine(*bank.endLine), "end line not blanks only");
+    // Room for every line with one escape in sixteen characters (the
+    // scrambler escapes five codes in 256): the file is written once, never
+    // moved as it grows, which would hold it twice.
+    std::size_t size = 0;
+    std::size_t lines = 0;
+    for (const QuestionRecord& question : bank.questions) {
+        size += question.NumLines.size() + question.Question.size() + question.AnsNum.size() + question.Ref.size();
+        for (std::size_t i = 0; i < kAnswerCount; ++i)
+            size += question.answer(i).size();
+        lines += 7 + static_cast<std::size_t>(std::count(question.Question.begin(), question.Question.end(), '\n'));
+    }
+    const std::size_t lineOverhead = kStartMarker.size() + 9 + kEndMarker.size() + 2;
     std::string file;
+    file.reserve(size + size / 16 + lines * (lineOverhead + 1) + (bank.endLine ? bank.endLine->size() + 2 : 0));
     for (const QuestionRecord& question : bank.questions)
         AppendQuestion(file, question);
     if (bank.endLine) {
@@ -158,17 +203,9 @@ std::string UnpackSource(const StoredBank& bank)
 
 std::string EscapeValue(std::string_view bytes)
 {
-    const auto& spellings = ByteSpellings();
     std::string text;
     text.reserve(bytes.size() + bytes.size() / 4);
-    for (std::size_t i = 0; i < bytes.size(); ++i) {
-        const auto byte = static_cast<unsigned char>(bytes[i]);
-        const bool lastBlank = i + 1 == bytes.size() && byte == ' ';
-        if (lastBlank)
-            text += "\\x20";
-        else
-            text += spellings[byte];
-    }
+    AppendEscaped(text, bytes);
     return text;
 }
 

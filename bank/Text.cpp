@@ -182,6 +182,25 @@ std::string_view WithoutByteOrderMark(std::string_view text)
     return text;
 }
 
+std::size_t FirstLineBreak(std::string_view text, std::size_t pos)
+{
+    // A window at a time, the first CR, then the first LF before it: memchr
+    // rather than one comparison after another, and no search runs on past
+    // the window where the line ends.
+    constexpr std::size_t kWindow = 1024;
+    for (std::size_t at = pos; at < text.size(); at += kWindow) {
+        const char* const from = text.data() + at;
+        const std::size_t size = std::min(kWindow, text.size() - at);
+        const auto* cr = static_cast<const char*>(std::memchr(from, '\r', size));
+        const std::size_t beforeCr = cr ? static_cast<std::size_t>(cr - from) : size;
+        if (const auto* lf = static_cast<const char*>(std::memchr(from, '\n', beforeCr)))
+            return at + static_cast<std::size_t>(lf - from);
+        if (cr)
+            return at + beforeCr;
+    }
+    return text.size();
+}
+
 // Where the line at pos_ ends: its LF, or also its CR, or the text's end.
 // The LF is searched for once, and the CR only up to it, at memory speed.
 std::size_t LineReader::lineEnd()

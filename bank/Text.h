@@ -72,6 +72,9 @@ struct TextLine {
     LineEnd end;
 };
 
+// The place of the first CR or LF at or after `pos`, or the text's size.
+std::size_t FirstLineBreak(std::string_view text, std::size_t pos);
+
 // The lines of a text one at a time, as SplitLines gives them, holding none.
 class LineReader {
 public:

@@ -142,8 +142,10 @@ against "DescrambleLine 400 bytes:" "$(ratio "$(median BM_DescrambleLine/400)" "
 # least a loader of scrambled lines must do: a plain read is a copy from the page
 # cache at memory speed (2 GB/s here), which no loader that looks at every byte
 # comes within 3x of (reading plus the XOR pass alone is 3.3x the plain read).
-against "LoadQuestionFile 32,767:" "$(ratio "$(median BM_LoadQuestionFile)" "$(median BM_ReadFileAndXorEveryByte)")" 3 "x reading it and one XOR pass over every byte"
-echo "                          $(ratio "$(median BM_LoadQuestionFile)" "$(median BM_ReadFileIntoMemory)") x reading the file alone"
+# Both in processor time, as the bank tool is timed: on a shared machine the
+# wall time of a 20 ms read moves more than the loader's work does.
+against "LoadQuestionFile 32,767:" "$(ratio "$(median_cpu BM_LoadQuestionFile)" "$(median_cpu BM_ReadFileAndXorEveryByte)")" 3 "x reading it and one XOR pass over every byte (processor time)"
+echo "                          $(ratio "$(median_cpu BM_LoadQuestionFile)" "$(median_cpu BM_ReadFileIntoMemory)") x reading the file alone"
 against "Help topic 512 KB / 128 KB:" "$(ratio "$(median BM_HelpTopicLayout/512/iterations:3)" "$(median BM_HelpTopicLayout/128/iterations:3)")" 6 "x the time for 4x the size ($(median BM_HelpTopicLayout/128/iterations:3) ms vs $(median BM_HelpTopicLayout/512/iterations:3) ms)"
 against "Help topic 256 KB:" "$(median_cpu BM_HelpTopicLayout/256/iterations:3)" 500 "ms of processor time"
 against "Start-up:" "$(ratio "$quizdeck_us" "$minimal_us")" 1.3 "x the minimal program (${quizdeck_us} us vs ${minimal_us} us)"

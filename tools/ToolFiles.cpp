@@ -40,15 +40,17 @@ void RefuseSameFile(const std::string& source, const std::string& output)
         throw FileError(output + ": is the same file as " + source + "; it is not replaced");
 }
 
-LoadedFile LoadDataFile(const std::string& name)
+LoadedFile::LoadedFile(const std::string& name) : bytes(ReadFileBytes(name)), load(bytes)
 {
-    LoadedFile loaded;
-    loaded.bytes = ReadFileBytes(name);
-    loaded.questionCount = ReadDataFileRecords(loaded.bytes, loaded.load).count;
-    const auto& failures = loaded.load.failures();
+    questionCount = CountDataFileRecords(bytes, load);
+    const auto& failures = load.failures();
     if (std::any_of(failures.begin(), failures.end(), [](const LoadFailure& f) { return f.line == 0; }))
         throw FileError(name + ": cannot be read");
-    return loaded;
+}
+
+LoadedFile LoadDataFile(const std::string& name)
+{
+    return LoadedFile(name);
 }
 
 }  // namespace qd::tool

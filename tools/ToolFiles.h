@@ -21,8 +21,14 @@ void WriteFileWhole(const std::string& name, const std::string& bytes);
 // FileError when `output` is the same file as `source`, under any name.
 void RefuseSameFile(const std::string& source, const std::string& output);
 
+// A data file read as the program reads it. The lines of `load` point into
+// `bytes`, so it is made in its place and never copied or moved.
 struct LoadedFile {
-    std::string bytes;
+    explicit LoadedFile(const std::string& name);
+    LoadedFile(const LoadedFile&) = delete;
+    LoadedFile& operator=(const LoadedFile&) = delete;
+
+    const std::string bytes;
     LoadRecorder load;
     int questionCount = 0;
 };

@@ -1,0 +1,128 @@
+// What a stored question must be for a format to carry it, and the writing
+// of every export: one pass over the bytes of each text, nothing decoded
+// into characters first.
+#include "bank/ExportChecks.h"
+
+#include <array>
+#include <utility>
+
+#include "shell/CodePage.h"
+
+namespace qd::interchange {
+
+namespace {
+
+bool IsBlankByte(char byte)
+{
+    return byte == ' ' || byte == '\t';
+}
+
+// The UTF-8 form of each code-page byte.
+const std::array<std::string, 256>& Utf8Spellings()
+{
+    static const std::array<std::string, 256> spellings = [] {
+        std::array<std::string, 256> table;
+        for (std::size_t byte = 0; byte < table.size(); ++byte)
+            table[byte] = EncodeUtf8(std::u32string(1, CodePageCharacter(static_cast<char>(byte))));
+        return table;
+    }();
+    return spellings;
+}
+
+// The code-page bytes that stand for control characters.
+const std::array<bool, 256>& ControlBytes()
+{
+    static const std::array<bool, 256> controls = [] {
+        std::array<bool, 256> table {};
+        for (std::size_t byte = 0; byte < table.size(); ++byte)
+            table[byte] = IsControl(CodePageCharacter(static_cast<char>(byte)));
+        return table;
+    }();
+    return controls;
+}
+
+}  // namespace
+
+Problem TextProblem(std::string_view bytes)
+{
+    if (bytes.empty())
+        return "is empty";
+    const auto& controls = ControlBytes();
+    for (const char byte : bytes) {
+        if (controls[static_cast<unsigned char>(byte)])
+            return "holds the control character " + CodePointName(CodePageCharacter(byte));
+    }
+    if (IsBlankByte(bytes.front()) || IsBlankByte(bytes.back()))
+        return "begins or ends with a blank, which an import drops";
+    return std::nullopt;
+}
+
+Problem RecordProblem(const QuestionRecord& question)
+{
+    const std::vector<std::string_view> lines = QuestionLineViews(question);
+    const auto count = NumberIn(question.NumLines);
+    if (!count || static_cast<std::size_t>(*count) != lines.size())
+        return "NumLines " + Quoted(EscapeValue(question.NumLines)) + " does not match its "
+            + std::to_string(lines.size()) + " question lines";
+    const auto number = NumberIn(question.AnsNum);
+    if (!number || *number < 1 || *number > 4)
+        return "AnsNum " + Quoted(EscapeValue(question.AnsNum)) + " is not a number from 1 to 4";
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (const Problem problem = TextProblem(lines[i]))
+            return "question line " + std::to_string(i + 1) + " " + *problem;
+    }
+    for (std::size_t i = 0; i < kAnswerCount; ++i) {
+        if (const Problem problem = TextProblem(question.answer(i)))
+            return "answer " + std::to_string(i + 1) + " " + *problem;
+    }
+    return std::nullopt;
+}
+
+Problem RecordAndReferenceProblem(const QuestionRecord& question)
+{
+    if (Problem problem = RecordProblem(question))
+        return problem;
+    if (question.Ref != kNoReferenceText) {
+        if (const Problem problem = TextProblem(question.Ref))
+            return "the reference " + *problem;
+    }
+    return std::nullopt;
+}
+
+std::size_t RightIndex(const QuestionRecord& question)
+{
+    return static_cast<std::size_t>(NumberIn(question.AnsNum).value_or(1) - 1);
+}
+
+ExportResult Export(const StoredBank& bank, ProblemFinder findProblem, QuestionWriter write)
+{
+    ExportResult result;
+    for (std::size_t i = 0; i < bank.questions.size(); ++i) {
+        const QuestionRecord& question = bank.questions[i];
+        if (Problem problem = findProblem(question)) {
+            result.problems.push_back({i, std::move(*problem)});
+            continue;
+        }
+        if (!result.text.empty())
+            result.text += '\n';
+        result.text += write(question, i + 1);
+    }
+    return result;
+}
+
+void AppendUtf8Text(std::string& out, std::string_view bytes)
+{
+    const auto& spellings = Utf8Spellings();
+    for (std::size_t i = 0; i < bytes.size();) {
+        // ASCII stands for itself: taken in runs.
+        std::size_t end = i;
+        while (end < bytes.size() && static_cast<unsigned char>(bytes[end]) < 0x80)
+            ++end;
+        out.append(bytes, i, end - i);
+        if (end < bytes.size())
+            out += spellings[static_cast<unsigned char>(bytes[end++])];
+        i = end;
+    }
+}
+
+}  // namespace qd::interchange
