@@ -51,23 +51,6 @@ Text JoinedTexts(const std::vector<Text>& lines)
     return joined;
 }
 
-Text TextOf(const Chars& chars)
-{
-    Text text;
-    for (const Char& c : chars)
-        text.append(EncodeUtf8(std::u32string_view(&c.code, 1)), c.line);
-    return text;
-}
-
-std::vector<Text> TextsOf(const std::vector<Chars>& lines)
-{
-    std::vector<Text> texts;
-    texts.reserve(lines.size());
-    for (const Chars& line : lines)
-        texts.push_back(TextOf(line));
-    return texts;
-}
-
 namespace {
 
 struct FormatName {

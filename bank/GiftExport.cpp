@@ -1,5 +1,4 @@
-// GIFT export, and the marks the GIFT import and export both know.
-#include <array>
+// GIFT export.
 #include <utility>
 
 #include "bank/ExportChecks.h"
@@ -8,75 +7,6 @@
 
 namespace qd {
 
-namespace interchange {
-
-namespace {
-
-struct FormatName {
-    std::u32string_view name;
-    GiftFormat format;
-};
-
-constexpr std::array<FormatName, 4> kFormats = {{
-    {U"moodle", GiftFormat::Moodle},
-    {U"html", GiftFormat::Html},
-    {U"plain", GiftFormat::Plain},
-    {U"markdown", GiftFormat::Markdown},
-}};
-
-bool IsDigit(const Char& c)
-{
-    return c.code >= U'0' && c.code <= U'9';
-}
-
-}  // namespace
-
-// A format name is written in lower case, in brackets, at the very start.
-std::optional<FormatMark> FormatMarkAt(const Chars& text, std::size_t pos)
-{
-    if (pos >= text.size() || text[pos].code != U'[')
-        return std::nullopt;
-    for (const FormatName& entry : kFormats) {
-        const std::size_t end = pos + 1 + entry.name.size();
-        if (end >= text.size() || text[end].code != U']')
-            continue;
-        if (CodesOf(Slice(text, pos + 1, end)) == entry.name)
-            return FormatMark {entry.format, end + 1};
-    }
-    return std::nullopt;
-}
-
-// "%", any "-", one or two digits, an optional "." and more digits, "%".
-std::optional<Weight> WeightAt(const Chars& text)
-{
-    if (text.empty() || text.front().code != U'%')
-        return std::nullopt;
-    std::size_t i = 1;
-    while (i < text.size() && text[i].code == U'-')
-        ++i;
-    const std::size_t digits = i;
-    while (i < text.size() && IsDigit(text[i]))
-        ++i;
-    const std::size_t whole = i - digits;
-    if (whole == 0)
-        return std::nullopt;
-    if (i < text.size() && text[i].code == U'.') {
-        if (whole > 2)
-            return std::nullopt;
-        ++i;
-        while (i < text.size() && IsDigit(text[i]))
-            ++i;
-    }
-    if (i >= text.size() || text[i].code != U'%')
-        return std::nullopt;
-    bool zero = true;
-    for (std::size_t d = digits; d < i; ++d)
-        zero = zero && (text[d].code == U'0' || text[d].code == U'.');
-    return Weight {i + 1, zero, !zero && digits > 1};
-}
-
-}  // namespace interchange
-
 namespace {
 
 using namespace interchange;
@@ -84,7 +14,7 @@ using namespace interchange;
 // A text the GIFT reader would take for an answer weight.
 bool BeginsLikeWeight(std::string_view bytes)
 {
-    return !bytes.empty() && bytes.front() == '%' && WeightAt(CharsOf(CharactersOf(bytes), 0));
+    return !bytes.empty() && bytes.front() == '%' && WeightAt(bytes);
 }
 
 Problem GiftProblem(const QuestionRecord& question)
@@ -132,7 +62,7 @@ void AppendGiftText(std::string& gift, std::string_view bytes)
 // A text that starts like a format mark gets one of its own, which an import drops.
 void AppendMarked(std::string& gift, std::string_view bytes)
 {
-    if (!bytes.empty() && bytes.front() == '[' && FormatMarkAt(CharsOf(CharactersOf(bytes), 0), 0))
+    if (!bytes.empty() && bytes.front() == '[' && FormatMarkAt(bytes))
         gift += "[plain]";
     AppendGiftText(gift, bytes);
 }

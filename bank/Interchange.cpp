@@ -13,58 +13,6 @@ namespace qd {
 
 namespace interchange {
 
-Chars Slice(const Chars& text, std::size_t from, std::size_t to)
-{
-    to = std::min(to, text.size());
-    from = std::min(from, to);
-    return Chars(text.begin() + static_cast<std::ptrdiff_t>(from), text.begin() + static_cast<std::ptrdiff_t>(to));
-}
-
-Chars Joined(const std::vector<Chars>& lines)
-{
-    Chars joined;
-    for (const Chars& line : lines) {
-        if (!joined.empty())
-            joined.push_back({U' ', line.front().line, false});
-        joined.insert(joined.end(), line.begin(), line.end());
-    }
-    return joined;
-}
-
-Chars Trimmed(const Chars& text, bool (*isSpace)(const Char&))
-{
-    std::size_t begin = 0;
-    std::size_t end = text.size();
-    while (begin < end && isSpace(text[begin]))
-        ++begin;
-    while (end > begin && isSpace(text[end - 1]))
-        --end;
-    return Slice(text, begin, end);
-}
-
-Chars CharsOf(std::u32string_view text, int line)
-{
-    Chars chars;
-    chars.reserve(text.size());
-    for (const char32_t code : text)
-        chars.push_back({code, line, false});
-    return chars;
-}
-
-std::u32string CodesOf(const Chars& text)
-{
-    std::u32string codes;
-    codes.reserve(text.size());
-    for (const Char& c : text)
-        codes += c.code;
-    return codes;
-}
-
-std::string Utf8Of(const Chars& text)
-{
-    return EncodeUtf8(CodesOf(text));
-}
-
 std::u32string CharactersOf(std::string_view bytes)
 {
     std::u32string characters(bytes.size(), U'\0');

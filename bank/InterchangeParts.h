@@ -17,45 +17,7 @@
 namespace qd::interchange {
 
 // ---------------------------------------------------------------------------
-// Characters with their source lines
-
-// One character of a source. `escaped` when a backslash made it plain text;
-// a line break is '\n', either a real one or an escaped one.
-struct Char {
-    char32_t code;
-    int line;
-    bool escaped;
-};
-using Chars = std::vector<Char>;
-
-inline bool IsPlain(const Char& c, char32_t code)
-{
-    return c.code == code && !c.escaped;
-}
-
-inline bool IsBreak(const Char& c)
-{
-    return c.code == U'\n';
-}
-
-inline bool IsBlankChar(const Char& c)
-{
-    return c.code == U' ' || c.code == U'\t';
-}
-
-// Blanks and real line breaks: the layout of a source, never part of a text.
-inline bool IsLayout(const Char& c)
-{
-    return IsBlankChar(c) || IsPlain(c, U'\n');
-}
-
-Chars Trimmed(const Chars& text, bool (*isSpace)(const Char&));
-Chars Slice(const Chars& text, std::size_t from, std::size_t to);
-// Lines joined by one blank.
-Chars Joined(const std::vector<Chars>& lines);
-Chars CharsOf(std::u32string_view text, int line);
-std::u32string CodesOf(const Chars& text);
-std::string Utf8Of(const Chars& text);
+// Characters and lines of a source
 
 // The characters of code-page bytes, and the same as UTF-8.
 std::u32string CharactersOf(std::string_view bytes);
@@ -111,9 +73,6 @@ private:
 
 // Texts joined by one blank, which stands on the line of the text after it.
 Text JoinedTexts(const std::vector<Text>& lines);
-// The same text from characters.
-Text TextOf(const Chars& chars);
-std::vector<Text> TextsOf(const std::vector<Chars>& lines);
 
 // A question that fits a card, its texts with their source lines.
 struct Draft {
@@ -201,14 +160,13 @@ inline constexpr std::u32string_view kGiftEscaped = U"~=#{}:\\";
 
 enum class GiftFormat { Moodle, Html, Plain, Markdown };
 
-// A format mark such as "[html]" at `pos`: its format and where it ends.
+// A format mark such as "[html]" at the start of UTF-8 bytes: its format and
+// where it ends.
 struct FormatMark {
     GiftFormat format;
     std::size_t end;
 };
 
-std::optional<FormatMark> FormatMarkAt(const Chars& text, std::size_t pos);
-// The same at the start of UTF-8 bytes.
 std::optional<FormatMark> FormatMarkAt(std::string_view text);
 
 // An answer weight such as "%50%" or "%-33.3%" at the start of a text.
@@ -218,7 +176,6 @@ struct Weight {
     bool negative;  // "%-33.3%": a penalty for a wrong answer
 };
 
-std::optional<Weight> WeightAt(const Chars& text);
 std::optional<Weight> WeightAt(std::string_view text);
 
 }  // namespace qd::interchange
