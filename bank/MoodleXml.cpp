@@ -59,12 +59,6 @@ std::string TypeReason(const std::optional<std::string>& type)
     return "a question of type " + Quoted(*type) + " is not supported";
 }
 
-// What PHP's trim() removes from both ends of a text.
-bool IsTrimmed(char32_t code)
-{
-    return code == U' ' || code == U'\t' || code == U'\n' || code == U'\r' || code == U'\v' || code == 0;
-}
-
 // A setting or an attribute without what PHP's trim() removes at its ends.
 std::string_view TrimmedSetting(std::string_view value)
 {

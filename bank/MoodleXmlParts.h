@@ -15,6 +15,12 @@
 
 namespace qd::moodlexml {
 
+// What PHP's trim() removes from both ends of a text.
+inline bool IsTrimmed(char32_t code)
+{
+    return code == U' ' || code == U'\t' || code == U'\n' || code == U'\r' || code == U'\v' || code == 0;
+}
+
 // An element with a text (questiontext, generalfeedback, answer) as the file
 // holds it.
 struct XmlText {

@@ -15,12 +15,6 @@ namespace {
 
 using namespace interchange;
 
-// What PHP's trim() removes from both ends of a text.
-bool IsTrimmed(char32_t code)
-{
-    return code == U' ' || code == U'\t' || code == U'\n' || code == U'\r' || code == U'\v' || code == 0;
-}
-
 // The characters of UTF-8 bytes, as DecodeUtf8 gives them; most texts are
 // ASCII, widened byte for byte.
 std::u32string Characters(std::string_view bytes)
