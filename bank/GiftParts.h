@@ -1,0 +1,113 @@
+// The GIFT import's source text: its blocks, their escapes, the spans of a
+// question's parts and the lines a reader sees in them (bank/GiftText.cpp),
+// for the question reader (bank/Gift.cpp); nothing else uses it.
+#pragma once
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "bank/InterchangeParts.h"
+#include "bank/Text.h"
+
+namespace qd::interchange::gift {
+
+// The bytes of a line without the blanks at its ends.
+std::string_view TrimmedLine(std::string_view text);
+bool IsCommentLine(std::string_view text);
+
+// The text of a block: its lines joined by real line breaks, the escapes
+// taken as the characters they stand for, and which bytes they are. A
+// backslash before any other character is a backslash. Every character the
+// reader looks for is one byte, which is never part of another character.
+struct GiftText {
+    Text text;
+    std::vector<std::size_t> escaped;  // ascending
+
+    const std::string& bytes() const { return text.utf8(); }
+    bool isEscaped(std::size_t pos) const { return std::binary_search(escaped.begin(), escaped.end(), pos); }
+    bool isPlain(std::size_t pos, char c) const { return bytes()[pos] == c && !isEscaped(pos); }
+    int lineAt(std::size_t pos) const { return text.lineAt(pos); }
+};
+
+// Bytes [begin, end) of a GiftText.
+struct Span {
+    std::size_t begin;
+    std::size_t end;
+
+    bool empty() const { return begin >= end; }
+};
+
+std::string_view BytesOf(const GiftText& source, Span span);
+Text TextOfSpan(const GiftText& source, Span span);
+// Blanks at the ends dropped, and with `layout` real line breaks too.
+Span Trim(const GiftText& source, Span span, bool layout);
+
+// One question's lines, no blank lines and no comment lines, as its text.
+struct GiftBlock {
+    int firstLine = 0;
+    std::string_view firstText;
+    int secondLine = 0;  // 0: a block of one line
+    GiftText text;
+    std::vector<int> invalidLines;  // not valid UTF-8
+
+    bool empty() const { return firstLine == 0; }
+    void add(const TextLine& line);
+};
+
+// Calls `take` with each block of a text, one at a time.
+template <typename Take>
+void ForEachGiftBlock(std::string_view text, LineBreaks breaks, Take take)
+{
+    GiftBlock block;
+    LineReader lines(text, breaks);
+    for (TextLine line {}; lines.next(line);) {
+        if (TrimmedLine(line.text).empty()) {
+            if (!block.empty())
+                take(std::move(block));
+            block = GiftBlock();
+        } else if (!IsCommentLine(line.text)) {
+            block.add(line);
+        }
+    }
+    if (!block.empty())
+        take(std::move(block));
+}
+
+// A block that names a category: the reader ignores the whole block, so a
+// question right under the category line is lost with it.
+bool IsCategory(const GiftBlock& block);
+
+// The first unescaped `c` in [from, to), or `to`.
+std::size_t Find(const GiftText& source, char c, std::size_t from, std::size_t to);
+// Where the question text starts: after "::title::", which is dropped. A
+// title without its closing "::" is no title: the text follows the "::".
+std::size_t AfterTitle(const GiftText& source, Span text);
+// The last of four unescaped "#" in a row, or text.end.
+std::size_t FindGeneralFeedback(const GiftText& source, Span text);
+
+// A text with its format mark, if any, taken off; the format of a text
+// without one is `otherwise`.
+struct FormattedText {
+    GiftFormat format;
+    const GiftText* source;
+    Span text;
+};
+
+FormattedText WithoutMark(const GiftText& source, Span text, GiftFormat otherwise);
+
+// The lines a reader sees in a text: HTML rendered, or the text cut at each
+// line break. Empty lines are left out; images in HTML are noted as dropped.
+// More lines than a question may have: the question is skipped for that alone.
+constexpr std::size_t kMostLines = static_cast<std::size_t>(kMaxQuestionLines) + 1;
+
+std::vector<Text> SeenLines(const FormattedText& formatted, int line, std::string_view what,
+                            std::vector<SourceError>& notes, std::size_t most = SIZE_MAX);
+// The same lines joined by a blank.
+Text SeenText(const FormattedText& formatted, int line, std::string_view what, std::vector<SourceError>& notes);
+
+}  // namespace qd::interchange::gift
