@@ -7,6 +7,9 @@
 
 #include <QProcess>
 
+#include "bank/Descrambler.h"
+#include "bank/QuestionRecords.h"
+
 namespace qd::test {
 
 namespace {
@@ -15,6 +18,26 @@ std::string ToStd(const QByteArray& bytes)
     return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
 }
 }  // namespace
+
+std::string Scrambled(std::string_view plain)
+{
+    return ScrambleText(kQuestionKey, plain);
+}
+
+std::vector<std::string> Record(const std::string& numLines, const std::vector<std::string>& questionLines,
+                                const std::string& ansNum)
+{
+    std::vector<std::string> lines = {numLines};
+    lines.insert(lines.end(), questionLines.begin(), questionLines.end());
+    lines.insert(lines.end(), {"Text", "Caption", "Title", "Name", ansNum, "The Caption property."});
+    return lines;
+}
+
+std::vector<std::string> Joined(std::vector<std::string> first, const std::vector<std::string>& second)
+{
+    first.insert(first.end(), second.begin(), second.end());
+    return first;
+}
 
 ToolRun RunTool(const QStringList& args, const std::string& input, const QString& folder)
 {

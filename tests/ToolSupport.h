@@ -4,12 +4,21 @@
 #include <cstddef>
 #include <filesystem>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include <QStringList>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace qd::test {
+
+// `plain` scrambled with the question key.
+std::string Scrambled(std::string_view plain);
+// The lines of one record: NumLines, question lines, four answers, AnsNum, reference.
+std::vector<std::string> Record(const std::string& numLines, const std::vector<std::string>& questionLines,
+                                const std::string& ansNum = "2");
+std::vector<std::string> Joined(std::vector<std::string> first, const std::vector<std::string>& second);
 
 struct ToolRun {
     int status = -1;  // -1 when the tool did not start or did not end normally
