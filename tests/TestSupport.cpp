@@ -1,5 +1,6 @@
 #include "tests/TestSupport.h"
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <ostream>
@@ -87,6 +88,21 @@ std::string ProgramTest::readFile(const std::string& name) const
 {
     std::ifstream file(folder() / name, std::ios::binary);
     return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+std::vector<BundledSource> BundledSources()
+{
+    std::vector<BundledSource> sources;
+    for (const auto& entry : std::filesystem::directory_iterator(std::filesystem::path(QUIZDECK_SOURCE_DIR) / "data")) {
+        if (entry.path().extension() != ".quiz")
+            continue;
+        std::ifstream file(entry.path(), std::ios::binary);
+        sources.push_back({entry.path().filename().string(),
+                           {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()}});
+    }
+    std::sort(sources.begin(), sources.end(),
+              [](const BundledSource& a, const BundledSource& b) { return a.name < b.name; });
+    return sources;
 }
 
 void PressOkOnNextMessageBox(std::function<void(const QMessageBox&)> report)

@@ -117,6 +117,15 @@ void PressOkOnNextMessageBox(std::function<void(const QMessageBox&)> report);
 // The scrambled form of plain lines, each followed by CR LF.
 std::string ScrambledFile(const std::vector<std::string>& plainLines);
 
+// A question source bundled with the program (data/*.quiz).
+struct BundledSource {
+    std::string name;  // the file name
+    std::string text;  // its bytes
+};
+
+// Every bundled question source, in the order of their names.
+std::vector<BundledSource> BundledSources();
+
 // Whether this build runs under AddressSanitizer, which keeps its own
 // allocation limits and cannot run under an address-space limit.
 constexpr bool UnderAddressSanitizer()

@@ -1,14 +1,12 @@
 // Moodle XML: export, the round trip through export and import, hostile
 // files, and the import and export commands of quizdeck-bank.
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 
 #include <gtest/gtest.h>
 
 #include "bank/MoodleXml.h"
 #include "bank/QuestionSource.h"
 #include "tests/InterchangeSupport.h"
+#include "tests/TestSupport.h"
 #include "tests/ToolSupport.h"
 
 namespace qd {
@@ -82,15 +80,9 @@ TEST(MoodleXmlExport, LeavesOutTextsNoXmlDocumentCanHold)
 // Every bundled bank goes out as Moodle XML and comes back as the same data file, byte for byte.
 TEST(MoodleXmlRoundTrip, GivesBackEveryBundledDataFileByteForByte)
 {
-    const std::filesystem::path data = std::filesystem::path(QUIZDECK_SOURCE_DIR) / "data";
-    std::size_t banks = 0;
-    for (const auto& entry : std::filesystem::directory_iterator(data)) {
-        if (entry.path().extension() != ".quiz")
-            continue;
-        SCOPED_TRACE(entry.path().filename().string());
-        ++banks;
-        std::ifstream file(entry.path(), std::ios::binary);
-        const std::string source(std::istreambuf_iterator<char>(file), {});
+    const std::vector<test::BundledSource> sources = test::BundledSources();
+    for (const auto& [name, source] : sources) {
+        SCOPED_TRACE(name);
         const PackResult packed = PackSource(source);
         ASSERT_EQ(Describe(packed.errors), "");
         const ExportResult exported = ExportMoodleXml(ParseSource(source).bank);
@@ -101,7 +93,7 @@ TEST(MoodleXmlRoundTrip, GivesBackEveryBundledDataFileByteForByte)
         EXPECT_EQ(Describe(imported.result.notes), "");
         EXPECT_EQ(WriteDataFile(imported.result.bank), packed.bytes);
     }
-    EXPECT_EQ(banks, 15u);
+    EXPECT_EQ(sources.size(), 15u);
 }
 
 // ---------------------------------------------------------------------------

@@ -1,8 +1,5 @@
 // The round trip between stored questions and their source, and between a
 // packed source and what the loader reads back from its data file.
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <random>
 
 #include <gtest/gtest.h>
@@ -174,20 +171,14 @@ TEST(SourceRoundTrip, WhateverPacksUnpacksToASourceThatPacksTheSame)
 
 TEST(SourceRoundTrip, BundledSourcesComeBackFromTheirStoredQuestions)
 {
-    const std::filesystem::path data = std::filesystem::path(QUIZDECK_SOURCE_DIR) / "data";
-    int sources = 0;
-    for (const auto& entry : std::filesystem::directory_iterator(data)) {
-        if (entry.path().extension() != ".quiz")
-            continue;
-        ++sources;
-        std::ifstream file(entry.path(), std::ios::binary);
-        const std::string text {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+    const std::vector<test::BundledSource> sources = test::BundledSources();
+    for (const auto& [name, text] : sources) {
         const ParsedSource parsed = ParseSource(text);
-        ASSERT_TRUE(parsed.errors.empty()) << entry.path() << '\n' << Describe(parsed.errors);
-        EXPECT_TRUE(ParseSource(UnpackSource(parsed.bank)).bank == parsed.bank) << entry.path();
+        ASSERT_TRUE(parsed.errors.empty()) << name << '\n' << Describe(parsed.errors);
+        EXPECT_TRUE(ParseSource(UnpackSource(parsed.bank)).bank == parsed.bank) << name;
     }
-    if (sources == 0)
-        GTEST_SKIP() << "no question sources in " << data;
+    if (sources.empty())
+        GTEST_SKIP() << "no question sources in data/";
 }
 
 // ---------------------------------------------------------------------------
