@@ -14,12 +14,7 @@
 namespace qd {
 namespace {
 
-using test::Joined;
-using test::Record;
-using test::RunTool;
-using test::Scrambled;
-using test::ScrambledFile;
-using test::ToolRun;
+using namespace test;
 
 // A scrambled line whose plain text is empty: the scrambler never writes one.
 std::string ScrambledEmpty()
