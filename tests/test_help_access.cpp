@@ -1,7 +1,8 @@
 // The help window as a screen reader meets it: a window with the topic's
 // title, holding a read-only text document with the keyboard focus and a
 // caret that moves line by line; links reached by Tab become the selection,
-// following one renames the document after the new topic, and Escape closes.
+// following one presents the document anew with the caret on the new topic's
+// title, and Escape closes.
 #include <QAccessible>
 #include <QTest>
 #include <QTextCursor>
@@ -83,7 +84,7 @@ TEST_F(HelpAccessTest, HelpIsAWindowNamedAfterTheTopicHoldingAFocusedReadOnlyDoc
     QAccessibleInterface* document = Document(window);
     ASSERT_NE(document, nullptr);
     EXPECT_EQ(document->role(), QAccessible::EditableText);  // not a static label
-    EXPECT_EQ(document->text(QAccessible::Name), "Using Quizdeck");
+    EXPECT_EQ(document->text(QAccessible::Name), "Help topic");
     EXPECT_TRUE(document->state().readOnly);
     EXPECT_TRUE(document->state().multiLine);
     EXPECT_TRUE(document->state().focused);
@@ -147,7 +148,7 @@ TEST_F(HelpAccessTest, TabSelectsEachLinkAndEnterFollowsItToATopicThatIsAnnounce
     EXPECT_TRUE(Document(window)->state().focused);
     EXPECT_EQ(window->currentTopic(), 50);
     EXPECT_EQ(window->windowTitle(), "Quizdeck Help - Keyboard");
-    EXPECT_EQ(Document(window)->text(QAccessible::Name), "Keyboard");
+    EXPECT_EQ(Document(window)->text(QAccessible::Name), "Help topic");
     EXPECT_EQ(QApplication::focusWidget(), browser);
     EXPECT_EQ(Document(window)->textInterface()->cursorPosition(), 0);
     EXPECT_EQ(LineAtCaret(Document(window)), "Keyboard");
