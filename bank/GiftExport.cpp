@@ -1,4 +1,5 @@
 // GIFT export.
+#include <array>
 #include <utility>
 
 #include "bank/ExportChecks.h"
@@ -34,8 +35,8 @@ constexpr std::array<bool, 256> kGiftAsIs = [] {
     std::array<bool, 256> table {};
     for (std::size_t byte = 0; byte < 0x80; ++byte)
         table[byte] = true;
-    for (const char32_t c : kGiftEscaped)
-        table[c] = false;
+    for (const char c : kGiftEscaped)
+        table[static_cast<unsigned char>(c)] = false;
     return table;
 }();
 

@@ -10,14 +10,12 @@ namespace qd::interchange::gift {
 
 namespace {
 
-constexpr std::string_view kGiftEscapes = "~=#{}:\\";
-
 void AppendUnescaped(GiftText& text, std::string_view line, int number)
 {
     std::size_t pos = 0;
     for (std::size_t slash = line.find('\\'); slash != std::string_view::npos; slash = line.find('\\', pos)) {
         const char next = slash + 1 < line.size() ? line[slash + 1] : '\0';
-        if (next != 'n' && (next == '\0' || kGiftEscapes.find(next) == std::string_view::npos)) {
+        if (next != 'n' && (next == '\0' || kGiftEscaped.find(next) == std::string_view::npos)) {
             text.text.append(line.substr(pos, slash + 1 - pos), number);
             pos = slash + 1;
             continue;

@@ -156,7 +156,7 @@ ExportResult Export(const StoredBank& bank, ProblemFinder findProblem, QuestionW
 // GIFT: what the import and the export share
 
 // The characters a backslash escapes; "\\n" stands for a line break.
-inline constexpr std::u32string_view kGiftEscaped = U"~=#{}:\\";
+inline constexpr std::string_view kGiftEscaped = "~=#{}:\\";
 
 enum class GiftFormat { Moodle, Html, Plain, Markdown };
 
