@@ -74,6 +74,21 @@ ToolRun RunToolLimited(const QStringList& args, const QString& inputFile, std::s
     return {process.exitCode(), {}, ToStd(process.readAllStandardError())};
 }
 
+std::size_t ToolBaseAddressSpace()
+{
+    constexpr std::size_t kStep = std::size_t {4} * 1024 * 1024;
+    static const std::size_t base = [] {
+        std::size_t low = 0;  // in steps: too little
+        std::size_t high = 1024;  // enough
+        while (high - low > 1) {
+            const std::size_t middle = (low + high) / 2;
+            (RunToolLimited({"scramble"}, "/dev/null", middle * kStep).status == 0 ? high : low) = middle;
+        }
+        return high * kStep;
+    }();
+    return base;
+}
+
 void ToolTest::write(const std::string& name, const std::string& bytes) const
 {
     std::ofstream file(fsPath(name), std::ios::binary | std::ios::trunc);

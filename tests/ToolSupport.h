@@ -35,6 +35,10 @@ ToolRun RunTool(const QStringList& args, const std::string& input = {}, const QS
 // reading standard input from `inputFile` and throwing its standard output away.
 ToolRun RunToolLimited(const QStringList& args, const QString& inputFile, std::size_t addressSpace);
 
+// The least address space, to 4 MiB, in which quizdeck-bank runs at all;
+// searched for once.
+std::size_t ToolBaseAddressSpace();
+
 // A fixture with a scratch folder for the tool's files.
 class ToolTest : public ::testing::Test {
 protected:

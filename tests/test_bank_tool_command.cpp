@@ -136,26 +136,11 @@ protected:
             GTEST_SKIP() << "the address sanitizer reserves more address space than any limit allows";
         BankToolTest::SetUp();
     }
-
-    // The least address space, to 4 MiB, in which the tool runs at all.
-    static std::size_t BaseAddressSpace()
-    {
-        static const std::size_t base = [] {
-            std::size_t low = 0;  // in 4 MiB steps: too little
-            std::size_t high = 1024;  // enough
-            while (high - low > 1) {
-                const std::size_t middle = (low + high) / 2;
-                (test::RunToolLimited({"scramble"}, "/dev/null", middle * 4 * kMiB).status == 0 ? high : low) = middle;
-            }
-            return high * 4 * kMiB;
-        }();
-        return base;
-    }
 };
 
 TEST_F(MemoryLimitTest, RunningOutOfMemoryOrOverlongLinesEndWithAMessageAndStatus2)
 {
-    ASSERT_EQ(test::RunToolLimited({"scramble"}, "/dev/null", BaseAddressSpace()).status, 0);
+    ASSERT_EQ(test::RunToolLimited({"scramble"}, "/dev/null", test::ToolBaseAddressSpace()).status, 0);
     const std::string tooLong =
         "quizdeck-bank: standard input: line 1 is longer than 64 MiB; nothing from it on is converted\n";
     const std::vector<std::tuple<const char*, std::size_t, std::string>> cases = {
@@ -165,7 +150,7 @@ TEST_F(MemoryLimitTest, RunningOutOfMemoryOrOverlongLinesEndWithAMessageAndStatu
         {"descramble", 512 * kMiB, tooLong},
     };
     for (const auto& [command, extra, message] : cases) {
-        const ToolRun run = test::RunToolLimited({command}, "/dev/zero", BaseAddressSpace() + extra);
+        const ToolRun run = test::RunToolLimited({command}, "/dev/zero", test::ToolBaseAddressSpace() + extra);
         EXPECT_EQ(run.status, 2) << command << " " << extra / kMiB;
         EXPECT_EQ(run.err, message) << command << " " << extra / kMiB;
     }
@@ -173,7 +158,7 @@ TEST_F(MemoryLimitTest, RunningOutOfMemoryOrOverlongLinesEndWithAMessageAndStatu
     std::filesystem::resize_file(fsPath("huge.drv"), 256 * kMiB);
     for (const char* command : {"check", "unpack"}) {
         const ToolRun run =
-            test::RunToolLimited({command, path("huge.drv")}, "/dev/null", BaseAddressSpace() + 16 * kMiB);
+            test::RunToolLimited({command, path("huge.drv")}, "/dev/null", test::ToolBaseAddressSpace() + 16 * kMiB);
         EXPECT_EQ(run.status, 2) << command;
         EXPECT_EQ(run.err.rfind("quizdeck-bank: ", 0), 0u) << run.err;
     }
@@ -217,7 +202,7 @@ TEST_F(MemoryLimitTest, FiltersHoldOneLineAtATime)
     write("scrambled.drv", scrambled);
     for (const auto& [command, input] :
          {std::pair {"scramble", "plain.txt"}, std::pair {"descramble", "scrambled.drv"}}) {
-        const ToolRun run = test::RunToolLimited({command}, path(input), BaseAddressSpace() + 32 * kMiB);
+        const ToolRun run = test::RunToolLimited({command}, path(input), test::ToolBaseAddressSpace() + 32 * kMiB);
         EXPECT_EQ(run.status, 0) << command;
         EXPECT_EQ(run.err, "") << command;
     }

@@ -36,28 +36,13 @@ protected:
         ToolTest::SetUp();
     }
 
-    // The least address space, to 4 MiB, in which the tool runs at all.
-    static std::size_t BaseAddressSpace()
-    {
-        static const std::size_t base = [] {
-            std::size_t low = 0;  // in 4 MiB steps: too little
-            std::size_t high = 1024;  // enough
-            while (high - low > 1) {
-                const std::size_t middle = (low + high) / 2;
-                (test::RunToolLimited({"scramble"}, "/dev/null", middle * 4 * kMiB).status == 0 ? high : low) = middle;
-            }
-            return high * 4 * kMiB;
-        }();
-        return base;
-    }
-
     // Imports `source` as `format` in the base address space, a step of the
     // search and `times` the source.
     ToolRun importLimited(const std::string& source, const char* format, std::size_t times = 8)
     {
         write("source.txt", source);
         return test::RunToolLimited({"import", "--format", format, path("source.txt"), "-o", path("out.drv")},
-                                    "/dev/null", BaseAddressSpace() + 4 * kMiB + times * source.size());
+                                    "/dev/null", test::ToolBaseAddressSpace() + 4 * kMiB + times * source.size());
     }
 };
 
