@@ -22,6 +22,9 @@
 
 namespace qd {
 
+class StoredQuestions;  // bank/StoredQuestions.h
+class TextOut;
+
 inline constexpr int kMaxQuestionLines = 255;
 inline constexpr int kMaxQuestions = 32767;
 
@@ -71,6 +74,8 @@ PackResult PackSource(std::string_view utf8);
 // the one pack would write. An answer number that is not 1 to 4 leaves every
 // answer "wrong:", so the source does not pack until someone picks the right one.
 std::string UnpackSource(const StoredBank& bank);
+// The same source written to `out` question by question.
+void WriteSource(StoredQuestions& questions, TextOut& out);
 
 // One stored text as a source value: "\\" for a backslash and "\xHH" for
 // control characters, characters no editor shows (no-break space, soft

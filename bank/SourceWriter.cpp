@@ -9,6 +9,7 @@
 #include "bank/Descrambler.h"
 #include "bank/QuestionRecords.h"
 #include "bank/SourceParts.h"
+#include "bank/StoredQuestions.h"
 #include "bank/Text.h"
 #include "shell/CodePage.h"
 #include "shell/Failure.h"
@@ -142,10 +143,10 @@ void AppendEntry(std::string& source, std::string_view keyword, std::string_view
 
 void AppendSourceQuestion(std::string& source, const QuestionRecord& question)
 {
-    const std::vector<std::string> lines = QuestionLinesOf(question);
+    const std::vector<std::string_view> lines = QuestionLineViews(question);
     if (question.NumLines != CountText(lines.size()))
         AppendEntry(source, "lines", question.NumLines);
-    for (const std::string& line : lines)
+    for (const std::string_view line : lines)
         AppendEntry(source, "question", line);
     const int rightPlace = IsAnswerNumber(question.AnsNum) ? *NumberOf(question.AnsNum) : 0;
     for (int place = 1; place <= 4; ++place)
@@ -185,20 +186,31 @@ std::string WriteDataFile(const StoredBank& bank)
     return file;
 }
 
+void WriteSource(StoredQuestions& questions, TextOut& out)
+{
+    std::string& source = out.text();
+    bool first = true;
+    for (const QuestionRecord* question = questions.next(); question; question = questions.next()) {
+        if (!first)
+            source += '\n';
+        first = false;
+        AppendSourceQuestion(source, *question);
+        out.pieceDone();
+    }
+    if (const auto endLine = questions.endLine()) {
+        if (!first)
+            source += '\n';
+        AppendEntry(source, "end", *endLine);
+    }
+    out.flush();
+}
+
 std::string UnpackSource(const StoredBank& bank)
 {
-    std::string source;
-    for (const QuestionRecord& question : bank.questions) {
-        if (!source.empty())
-            source += '\n';
-        AppendSourceQuestion(source, question);
-    }
-    if (bank.endLine) {
-        if (!source.empty())
-            source += '\n';
-        AppendEntry(source, "end", *bank.endLine);
-    }
-    return source;
+    BankQuestions questions(bank);
+    TextOut out;
+    WriteSource(questions, out);
+    return out.take();
 }
 
 std::string EscapeValue(std::string_view bytes)
