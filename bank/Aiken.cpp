@@ -304,22 +304,23 @@ private:
 // Export
 
 // The question lines as the one line the reader takes, joined by a blank.
-std::string AikenQuestionLine(const QuestionRecord& question)
+void AppendAikenQuestionLine(std::string& aiken, const QuestionRecord& question)
 {
-    std::string line;
+    const std::size_t start = aiken.size();
     for (const std::string_view text : QuestionLineViews(question)) {
-        if (!line.empty())
-            line += ' ';
-        AppendUtf8Text(line, text);
+        if (aiken.size() != start)
+            aiken += ' ';
+        AppendUtf8Text(aiken, text);
     }
-    return line;
 }
 
 Problem AikenProblem(const QuestionRecord& question)
 {
     if (Problem problem = RecordProblem(question))
         return problem;
-    const std::u32string text = DecodeUtf8(AikenQuestionLine(question));
+    std::string line;
+    AppendAikenQuestionLine(line, question);
+    const std::u32string text = DecodeUtf8(line);
     if (text.empty())
         return std::string("it has no question text, which Aiken needs");
     if (IsOneCharacter(text))
@@ -331,9 +332,10 @@ Problem AikenProblem(const QuestionRecord& question)
     return std::nullopt;
 }
 
-std::string AikenQuestionText(const QuestionRecord& question, std::size_t)
+void AppendAikenQuestion(std::string& aiken, const QuestionRecord& question, std::size_t)
 {
-    std::string aiken = AikenQuestionLine(question) + "\n";
+    AppendAikenQuestionLine(aiken, question);
+    aiken += '\n';
     for (std::size_t i = 0; i < kAnswerCount; ++i) {
         aiken += static_cast<char>('A' + i);
         aiken += ". ";
@@ -342,7 +344,7 @@ std::string AikenQuestionText(const QuestionRecord& question, std::size_t)
     }
     aiken += "ANSWER: ";
     aiken += static_cast<char>('A' + RightIndex(question));
-    return aiken += '\n';
+    aiken += '\n';
 }
 
 ImportResult ReadAiken(std::string_view utf8, BankBuilder& builder)
@@ -374,16 +376,9 @@ ImportResult ImportAiken(std::string_view utf8, ImportMessages& messages)
     return ReadAiken(utf8, builder);
 }
 
-ExportResult ExportAiken(const StoredBank& bank)
+ExportResult ExportAiken(StoredQuestions& questions, TextOut& out)
 {
-    ExportResult result = Export(bank, AikenProblem, AikenQuestionText);
-    for (std::size_t i = 0, problem = 0; i < bank.questions.size(); ++i) {
-        if (problem < result.problems.size() && result.problems[problem].question == i)
-            ++problem;
-        else if (bank.questions[i].Ref != kNoReferenceText)
-            ++result.referencesDropped;
-    }
-    return result;
+    return Export(questions, out, {AikenProblem, AppendAikenQuestion, false, {}, {}});
 }
 
 }  // namespace qd

@@ -6,6 +6,7 @@
 #include <array>
 #include <utility>
 
+#include "bank/StoredQuestions.h"
 #include "shell/CodePage.h"
 
 namespace qd::interchange {
@@ -94,19 +95,27 @@ std::size_t RightIndex(const QuestionRecord& question)
     return static_cast<std::size_t>(NumberIn(question.AnsNum).value_or(1) - 1);
 }
 
-ExportResult Export(const StoredBank& bank, ProblemFinder findProblem, QuestionWriter write)
+ExportResult Export(StoredQuestions& questions, TextOut& out, const ExportFormat& format)
 {
     ExportResult result;
-    for (std::size_t i = 0; i < bank.questions.size(); ++i) {
-        const QuestionRecord& question = bank.questions[i];
-        if (Problem problem = findProblem(question)) {
-            result.problems.push_back({i, std::move(*problem)});
+    out.text() += format.begin;
+    bool first = true;
+    std::size_t index = 0;
+    for (const QuestionRecord* question = questions.next(); question; question = questions.next(), ++index) {
+        if (Problem problem = format.findProblem(*question)) {
+            result.problems.push_back({index, std::move(*problem)});
             continue;
         }
-        if (!result.text.empty())
-            result.text += '\n';
-        result.text += write(question, i + 1);
+        if (!first)
+            out.text() += '\n';
+        first = false;
+        format.write(out.text(), *question, index + 1);
+        if (!format.carriesReferences && question->Ref != kNoReferenceText)
+            ++result.referencesDropped;
+        out.pieceDone();
     }
+    out.text() += format.end;
+    out.flush();
     return result;
 }
 

@@ -79,9 +79,11 @@ void AppendQuestionText(std::string& gift, const std::vector<std::string_view>& 
     }
 }
 
-std::string GiftQuestion(const QuestionRecord& question, std::size_t number)
+void AppendGiftQuestion(std::string& gift, const QuestionRecord& question, std::size_t number)
 {
-    std::string gift = "::Q" + std::to_string(number) + ":: ";
+    gift += "::Q";
+    gift += std::to_string(number);
+    gift += ":: ";
     const std::size_t textStart = gift.size();
     AppendQuestionText(gift, QuestionLineViews(question));
     gift += gift.size() == textStart ? "{\n" : " {\n";
@@ -95,14 +97,14 @@ std::string GiftQuestion(const QuestionRecord& question, std::size_t number)
         AppendMarked(gift, question.Ref);
         gift += '\n';
     }
-    return gift += "}\n";
+    gift += "}\n";
 }
 
 }  // namespace
 
-ExportResult ExportGift(const StoredBank& bank)
+ExportResult ExportGift(StoredQuestions& questions, TextOut& out)
 {
-    return Export(bank, GiftProblem, GiftQuestion);
+    return Export(questions, out, {GiftProblem, AppendGiftQuestion, true, {}, {}});
 }
 
 }  // namespace qd
