@@ -14,29 +14,11 @@ namespace {
 
 using namespace interchange;
 
-constexpr std::u32string_view kAikenAnswer = U"ANSWER:";
-
-// A capital letter, then "." or ")": the reader takes any such line as a choice.
-bool IsChoiceLine(std::u32string_view text)
-{
-    return text.size() >= 2 && text[0] >= U'A' && text[0] <= U'Z' && (text[1] == U'.' || text[1] == U')');
-}
-
-bool IsAnswerLine(std::u32string_view text)
-{
-    return text.substr(0, kAikenAnswer.size()) == kAikenAnswer;
-}
-
-// The reader ignores a line of less than two bytes.
-bool IsOneCharacter(std::u32string_view text)
-{
-    return text.size() == 1 && text[0] < 0x80;
-}
-
-// The same tests on a line's bytes, for the import: every character they
-// look at is one byte.
+// The reader's tests of a line, on its UTF-8 bytes: every character they
+// look at is ASCII, one byte.
 constexpr std::string_view kAikenAnswerBytes = "ANSWER:";
 
+// A capital letter, then "." or ")": the reader takes any such line as a choice.
 bool IsChoiceLine(std::string_view text)
 {
     return text.size() >= 2 && text[0] >= 'A' && text[0] <= 'Z' && (text[1] == '.' || text[1] == ')');
@@ -318,15 +300,15 @@ Problem AikenProblem(const QuestionRecord& question)
 {
     if (Problem problem = RecordProblem(question))
         return problem;
-    std::string line;
-    AppendAikenQuestionLine(line, question);
-    const std::u32string text = DecodeUtf8(line);
+    std::string text;
+    AppendAikenQuestionLine(text, question);
     if (text.empty())
         return std::string("it has no question text, which Aiken needs");
-    if (IsOneCharacter(text))
-        return "its question text " + Quoted(EncodeUtf8(text)) + " is one character, which Aiken ignores";
+    // The reader ignores a line of less than two bytes.
+    if (text.size() == 1)
+        return "its question text " + Quoted(text) + " is one character, which Aiken ignores";
     if (IsChoiceLine(text))
-        return "its question text would be read as a choice (" + Quoted(EncodeUtf8(text.substr(0, 2))) + ")";
+        return "its question text would be read as a choice (" + Quoted(text.substr(0, 2)) + ")";
     if (IsAnswerLine(text))
         return std::string("its question text would be read as the \"ANSWER:\" line");
     return std::nullopt;
