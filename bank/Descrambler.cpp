@@ -28,12 +28,35 @@ constexpr bool MustEscape(std::uint8_t code)
     return code < 32 && ((kEscapedCodes >> code) & 1U) != 0;
 }
 
-// True when a code that must be escaped, the escape itself aside, stands in
-// `text`. Sixteen bytes at a time, compared as vectors (GCC and Clang).
+// Sixteen bytes at a time, compared as vectors (GCC and Clang); comparing two
+// vectors of bytes gives a vector of masks, 0 or -1.
+using Bytes = std::uint8_t __attribute__((vector_size(16)));
+using Masks = std::int8_t __attribute__((vector_size(16)));
+constexpr std::size_t kWidth = sizeof(Bytes);
+
+Bytes Load(const char* at)
+{
+    Bytes bytes;
+    std::memcpy(&bytes, at, kWidth);
+    return bytes;
+}
+
+// Set where a byte is a code that must be escaped, the escape itself aside.
+Masks Unescaped(Bytes bytes)
+{
+    return (bytes == 0x00) | (bytes == 0x0A) | (bytes == 0x0D) | (bytes == 0x1A);
+}
+
+bool AnySet(Masks masks)
+{
+    std::uint64_t halves[2];
+    std::memcpy(halves, &masks, sizeof(halves));
+    return (halves[0] | halves[1]) != 0;
+}
+
+// True when a code that must be escaped, the escape itself aside, stands in `text`.
 bool HoldsUnescaped(std::string_view text)
 {
-    using Bytes = std::uint8_t __attribute__((vector_size(16)));
-    constexpr std::size_t kWidth = sizeof(Bytes);
     if (text.size() < kWidth) {
         for (const char c : text) {
             if (MustEscape(Code(c)) && c != kEscape)
@@ -41,20 +64,43 @@ bool HoldsUnescaped(std::string_view text)
         }
         return false;
     }
-    // What comparing two vectors of bytes gives: a vector of masks, 0 or -1.
-    using Masks = std::int8_t __attribute__((vector_size(16)));
     Masks found {};
-    const auto take = [&](std::size_t at) {
-        Bytes chunk;
-        std::memcpy(&chunk, text.data() + at, kWidth);
-        found |= (chunk == 0x00) | (chunk == 0x0A) | (chunk == 0x0D) | (chunk == 0x1A);
-    };
     for (std::size_t at = 0; at + kWidth <= text.size(); at += kWidth)
-        take(at);
-    take(text.size() - kWidth);  // the last bytes, overlapping the ones before
-    std::uint64_t halves[2];
-    std::memcpy(halves, &found, sizeof(halves));
-    return (halves[0] | halves[1]) != 0;
+        found |= Unescaped(Load(text.data() + at));
+    found |= Unescaped(Load(text.data() + text.size() - kWidth));  // the last bytes, overlapping the ones before
+    return AnySet(found);
+}
+
+// `code` as the scrambler writes it, at `out`; returns the place after it.
+char* PutCode(char* out, std::uint8_t code)
+{
+    if (MustEscape(code)) {
+        *out++ = kEscape;
+        *out++ = static_cast<char>(code + 1);
+    } else {
+        *out++ = static_cast<char>(code);
+    }
+    return out;
+}
+
+// `codes` escaped, at `out`: sixteen at a time where none needs an escape,
+// as about three runs of sixteen in four do.
+char* PutEscaped(char* out, std::string_view codes)
+{
+    std::size_t at = 0;
+    for (; at + kWidth <= codes.size(); at += kWidth) {
+        const Bytes bytes = Load(codes.data() + at);
+        if (AnySet(Unescaped(bytes) | (bytes == Code(kEscape)))) {
+            for (std::size_t i = at; i < at + kWidth; ++i)
+                out = PutCode(out, Code(codes[i]));
+        } else {
+            std::memcpy(out, &bytes, kWidth);
+            out += kWidth;
+        }
+    }
+    for (; at < codes.size(); ++at)
+        out = PutCode(out, Code(codes[at]));
+    return out;
 }
 
 void CheckInputs(std::string_view key, std::string_view text)
@@ -68,12 +114,14 @@ void CheckInputs(std::string_view key, std::string_view text)
 }
 
 constexpr std::size_t kHeaderLength = 9;
+// How far past a key position the key stream runs on without wrapping.
+constexpr std::size_t kStreamRun = 256;
 
 // The key with its length and two derived characters on either side
 // (L, k1^L, key..., kL^L, L), and the check header derived from it: its first
 // three characters, then the code of its last character and its length, each
-// as three decimal digits. The key runs on across the whole text, from the
-// start of `stream` again after its end.
+// as three decimal digits. The key runs on across the whole text: `stream`
+// holds it repeated, so that kStreamRun codes from any position stand in a row.
 class ExpandedKey {
 public:
     ExpandedKey() = default;
@@ -87,6 +135,8 @@ public:
             stream_[i + 2] = Code(key[i]);
         stream_[size_ - 2] = Code(key.back()) ^ length;
         stream_[size_ - 1] = length;
+        for (std::size_t i = size_; i < size_ + kStreamRun; ++i)
+            stream_[i] = stream_[i - size_];
 
         for (std::size_t i = 0; i < 3; ++i)
             header_[i] = static_cast<char>(stream_[i]);
@@ -108,7 +158,7 @@ private:
     }
 
     std::string key_;
-    std::array<std::uint8_t, kMaxKeyLength + 4> stream_ {};
+    std::array<std::uint8_t, kMaxKeyLength + 4 + kStreamRun> stream_ {};
     std::array<char, kHeaderLength> header_ {};
     std::size_t size_ = 0;
 };
@@ -136,6 +186,14 @@ public:
         return code;
     }
 
+    // `count` bytes from `in`, at most kStreamRun, combined with the key, to `out`.
+    void combine(const char* in, std::size_t count, char* out)
+    {
+        for (std::size_t i = 0; i < count; ++i)
+            out[i] = static_cast<char>(Code(in[i]) ^ at_[i]);
+        at_ = start_ + (static_cast<std::size_t>(at_ - start_) + count) % static_cast<std::size_t>(end_ - start_);
+    }
+
 private:
     const std::uint8_t* start_;
     const std::uint8_t* end_;
@@ -143,17 +201,15 @@ private:
 };
 
 // `text` combined with the key and escaped, written at `out`; returns the
-// place after it.
+// place after it. A piece at a time is combined in one go, then escaped.
 char* PutScrambled(char* out, std::string_view text, KeyCursor& key)
 {
-    for (const char c : text) {
-        const std::uint8_t code = Code(c) ^ key.next();
-        if (MustEscape(code)) {
-            *out++ = kEscape;
-            *out++ = static_cast<char>(code + 1);
-        } else {
-            *out++ = static_cast<char>(code);
-        }
+    std::array<char, kStreamRun> combined;
+    while (!text.empty()) {
+        const std::size_t count = std::min(text.size(), combined.size());
+        key.combine(text.data(), count, combined.data());
+        out = PutEscaped(out, std::string_view(combined.data(), count));
+        text.remove_prefix(count);
     }
     return out;
 }
