@@ -34,7 +34,7 @@ using Bytes = std::uint8_t __attribute__((vector_size(16)));
 using Masks = std::int8_t __attribute__((vector_size(16)));
 constexpr std::size_t kWidth = sizeof(Bytes);
 
-Bytes Load(const char* at)
+Bytes Load(const void* at)
 {
     Bytes bytes;
     std::memcpy(&bytes, at, kWidth);
@@ -52,6 +52,18 @@ bool AnySet(Masks masks)
     std::uint64_t halves[2];
     std::memcpy(halves, &masks, sizeof(halves));
     return (halves[0] | halves[1]) != 0;
+}
+
+// The place of the first set mask, or kWidth when none is set.
+std::size_t FirstSet(Masks masks)
+{
+    std::uint64_t halves[2];
+    std::memcpy(halves, &masks, sizeof(halves));
+    if (halves[0] != 0)
+        return static_cast<std::size_t>(__builtin_ctzll(halves[0])) / 8;
+    if (halves[1] != 0)
+        return 8 + static_cast<std::size_t>(__builtin_ctzll(halves[1])) / 8;
+    return kWidth;
 }
 
 // True when a code that must be escaped, the escape itself aside, stands in `text`.
@@ -186,6 +198,16 @@ public:
         return code;
     }
 
+    // The next sixteen codes, where the cursor stays.
+    Bytes codes() const { return Load(at_); }
+
+    void skip(std::size_t count)
+    {
+        at_ += count;
+        while (at_ >= end_)
+            at_ -= end_ - start_;
+    }
+
     // `count` bytes from `in`, at most kStreamRun, combined with the key, to `out`.
     void combine(const char* in, std::size_t count, char* out)
     {
@@ -221,16 +243,34 @@ public:
 
     bool atEnd() const { return p_ == end_; }
 
-    // The body to `out`, at most until `outEnd`, a character or an escape
-    // pair at a time. Returns the place after what was written.
+    // The next plain character: one body character, or an escape pair.
+    char next()
+    {
+        std::uint8_t code = Code(*p_++);
+        if (code == Code(kEscape))
+            code = escaped();
+        return static_cast<char>(code ^ key_.next());
+    }
+
+    // The body to `out`, at most until `outEnd`. Returns the place after what
+    // was written. Sixteen characters are combined with the key at a time, of
+    // which those before the first escape are kept; then the escape pair.
     char* read(char* out, const char* outEnd)
     {
-        while (p_ != end_ && out != outEnd) {
-            std::uint8_t code = Code(*p_++);
-            if (code == Code(kEscape))
-                code = escaped();
-            *out++ = static_cast<char>(code ^ key_.next());
+        while (end_ - p_ >= static_cast<std::ptrdiff_t>(kWidth)
+               && outEnd - out >= static_cast<std::ptrdiff_t>(kWidth)) {
+            const Bytes bytes = Load(p_);
+            const Bytes combined = bytes ^ key_.codes();
+            std::memcpy(out, &combined, kWidth);
+            const std::size_t run = FirstSet(bytes == Code(kEscape));
+            out += run;
+            p_ += run;
+            key_.skip(run);
+            if (run < kWidth)
+                *out++ = next();
         }
+        while (p_ != end_ && out != outEnd)
+            *out++ = next();
         return out;
     }
 
@@ -303,13 +343,28 @@ bool IsScrambledAsWritten(std::string_view scrambled)
     // No code that must be escaped stands alone (the escape itself aside)...
     if (HoldsUnescaped(body))
         return false;
-    // ...and every escape stands for a code that must be escaped.
+    // ...and every escape stands for a code that must be escaped, the
+    // escapes found sixteen characters at a time.
     const char* p = body.data();
     const char* const end = p + body.size();
-    while ((p = static_cast<const char*>(std::memchr(p, kEscape, static_cast<std::size_t>(end - p)))) != nullptr) {
-        if (end - p < 2 || p[1] == 0 || !MustEscape(static_cast<std::uint8_t>(Code(p[1]) - 1)))
+    const auto escapesACode = [&] {
+        return end - p >= 2 && p[1] != 0 && MustEscape(static_cast<std::uint8_t>(Code(p[1]) - 1));
+    };
+    while (end - p >= static_cast<std::ptrdiff_t>(kWidth)) {
+        const std::size_t run = FirstSet(Load(p) == Code(kEscape));
+        p += run;
+        if (run == kWidth)
+            continue;
+        if (!escapesACode())
             return false;
         p += 2;
+    }
+    for (; p < end; ++p) {
+        if (*p != kEscape)
+            continue;
+        if (!escapesACode())
+            return false;
+        ++p;
     }
     return true;
 }
