@@ -13,6 +13,7 @@
 #include "bank/Text.h"
 #include "shell/CodePage.h"
 #include "shell/Failure.h"
+#include "shell/platform/Memory.h"
 
 namespace qd {
 
@@ -176,7 +177,7 @@ std::string WriteDataFile(const StoredBank& bank)
     }
     const std::size_t lineOverhead = kStartMarker.size() + 9 + kEndMarker.size() + 2;
     std::string file;
-    file.reserve(size + size / 16 + lines * (lineOverhead + 1) + (bank.endLine ? bank.endLine->size() + 2 : 0));
+    ReserveLarge(file, size + size / 16 + lines * (lineOverhead + 1) + (bank.endLine ? bank.endLine->size() + 2 : 0));
     for (const QuestionRecord& question : bank.questions)
         AppendQuestion(file, question);
     if (bank.endLine) {
