@@ -87,8 +87,9 @@ void AppendGiftQuestion(std::string& gift, const QuestionRecord& question, std::
     const std::size_t textStart = gift.size();
     AppendQuestionText(gift, QuestionLineViews(question));
     gift += gift.size() == textStart ? "{\n" : " {\n";
+    const std::size_t right = RightIndex(question);
     for (std::size_t i = 0; i < kAnswerCount; ++i) {
-        gift += i == RightIndex(question) ? '=' : '~';
+        gift += i == right ? '=' : '~';
         AppendMarked(gift, question.answer(i));
         gift += '\n';
     }

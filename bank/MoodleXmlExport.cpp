@@ -74,8 +74,9 @@ void AppendXmlQuestion(std::string& xml, const QuestionRecord& question, std::si
            "    <single>true</single>\n"
            "    <shuffleanswers>0</shuffleanswers>\n"
            "    <answernumbering>abc</answernumbering>\n";
+    const std::size_t right = RightIndex(question);
     for (std::size_t i = 0; i < kAnswerCount; ++i) {
-        xml += i == RightIndex(question) ? "    <answer fraction=\"100\" format=\"plain_text\">\n"
+        xml += i == right ? "    <answer fraction=\"100\" format=\"plain_text\">\n"
                                          : "    <answer fraction=\"0\" format=\"plain_text\">\n";
         AppendTextElement(xml, {question.answer(i)});
         xml += "    </answer>\n";
