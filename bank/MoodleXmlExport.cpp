@@ -77,7 +77,7 @@ void AppendXmlQuestion(std::string& xml, const QuestionRecord& question, std::si
     const std::size_t right = RightIndex(question);
     for (std::size_t i = 0; i < kAnswerCount; ++i) {
         xml += i == right ? "    <answer fraction=\"100\" format=\"plain_text\">\n"
-                                         : "    <answer fraction=\"0\" format=\"plain_text\">\n";
+                          : "    <answer fraction=\"0\" format=\"plain_text\">\n";
         AppendTextElement(xml, {question.answer(i)});
         xml += "    </answer>\n";
     }

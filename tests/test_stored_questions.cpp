@@ -48,12 +48,9 @@ TEST(LoadedQuestions, GiveWhatStoredBankFromLoadGives)
                                             "end:  \\x20\n");
     ASSERT_TRUE(packed.errors.empty()) << test::interchange::Describe(packed.errors);
     const std::vector<std::string> files = {
-        ScrambledFile(damaged),
-        ScrambledFile(good) + "garbage\r\n" + ScrambledFile(good),
-        WriteDataFile(packed.bank),
-        ScrambledFile(good) + "\r\n" + ScrambledFile(good),
-        ScrambledFile(good) + "  ",
-        "",
+        ScrambledFile(damaged),     ScrambledFile(good) + "garbage\r\n" + ScrambledFile(good),
+        WriteDataFile(packed.bank), ScrambledFile(good) + "\r\n" + ScrambledFile(good),
+        ScrambledFile(good) + "  ", "",
     };
     for (std::size_t i = 0; i < files.size(); ++i) {
         LoadRecorder load(files[i]);
@@ -129,14 +126,15 @@ TEST(ExportChecks, FindAControlCharacterAnywhereInALongTextAndOnlyThen)
     const std::string printable = "\x80\x82\x85\x8A\x91\x93\x94\x96\x99\x9F tab\there and " + words;
     questions.push_back(Card({"q"}, {"a", printable + printable, "c", "d"}, 1));
     const ExportResult result = ExportGift(Bank(questions));
-    EXPECT_EQ(Describe(result.problems), "0: answer 2 holds the control character U+0001\n"
-                                         "1: answer 2 holds the control character U+001F\n"
-                                         "2: answer 2 holds the control character U+007F\n"
-                                         "3: answer 2 holds the control character U+0081\n"
-                                         "4: answer 2 holds the control character U+008D\n"
-                                         "5: answer 2 holds the control character U+008F\n"
-                                         "6: answer 2 holds the control character U+0090\n"
-                                         "7: answer 2 holds the control character U+009D\n");
+    EXPECT_EQ(Describe(result.problems),
+              "0: answer 2 holds the control character U+0001\n"
+              "1: answer 2 holds the control character U+001F\n"
+              "2: answer 2 holds the control character U+007F\n"
+              "3: answer 2 holds the control character U+0081\n"
+              "4: answer 2 holds the control character U+008D\n"
+              "5: answer 2 holds the control character U+008F\n"
+              "6: answer 2 holds the control character U+0090\n"
+              "7: answer 2 holds the control character U+009D\n");
 }
 
 }  // namespace
