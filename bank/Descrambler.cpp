@@ -66,23 +66,6 @@ std::size_t FirstSet(Masks masks)
     return kWidth;
 }
 
-// True when a code that must be escaped, the escape itself aside, stands in `text`.
-bool HoldsUnescaped(std::string_view text)
-{
-    if (text.size() < kWidth) {
-        for (const char c : text) {
-            if (MustEscape(Code(c)) && c != kEscape)
-                return true;
-        }
-        return false;
-    }
-    Masks found {};
-    for (std::size_t at = 0; at + kWidth <= text.size(); at += kWidth)
-        found |= Unescaped(Load(text.data() + at));
-    found |= Unescaped(Load(text.data() + text.size() - kWidth));  // the last bytes, overlapping the ones before
-    return AnySet(found);
-}
-
 // `code` as the scrambler writes it, at `out`; returns the place after it.
 char* PutCode(char* out, std::uint8_t code)
 {
@@ -340,18 +323,19 @@ bool IsScrambledAsWritten(std::string_view scrambled)
     if (scrambled.size() < kStartMarker.size() + kEndMarker.size() || !HasScrambleMarkers(scrambled))
         return false;
     const std::string_view body = scrambled.substr(kStartMarker.size(), scrambled.size() - 8);
-    // No code that must be escaped stands alone (the escape itself aside)...
-    if (HoldsUnescaped(body))
-        return false;
-    // ...and every escape stands for a code that must be escaped, the
-    // escapes found sixteen characters at a time.
+    // No code that must be escaped stands alone (the escape itself aside),
+    // and every escape stands for a code that must be escaped: sixteen
+    // characters at a time, up to each escape.
     const char* p = body.data();
     const char* const end = p + body.size();
     const auto escapesACode = [&] {
         return end - p >= 2 && p[1] != 0 && MustEscape(static_cast<std::uint8_t>(Code(p[1]) - 1));
     };
     while (end - p >= static_cast<std::ptrdiff_t>(kWidth)) {
-        const std::size_t run = FirstSet(Load(p) == Code(kEscape));
+        const Bytes bytes = Load(p);
+        if (AnySet(Unescaped(bytes)))
+            return false;
+        const std::size_t run = FirstSet(bytes == Code(kEscape));
         p += run;
         if (run == kWidth)
             continue;
@@ -360,6 +344,8 @@ bool IsScrambledAsWritten(std::string_view scrambled)
         p += 2;
     }
     for (; p < end; ++p) {
+        if (*p != kEscape && MustEscape(Code(*p)))
+            return false;
         if (*p != kEscape)
             continue;
         if (!escapesACode())

@@ -54,9 +54,7 @@ std::vector<DataLine> SplitDataLines(std::string_view bytes)
 LoadRecorder::LoadRecorder(std::string_view fileBytes) : fileBytes_(fileBytes)
 {
     // A line for each LF, which is every line of a file with CR LF ends.
-    std::size_t ends = 0;
-    for (std::size_t at = fileBytes.find('\n'); at != std::string_view::npos; at = fileBytes.find('\n', at + 1))
-        ++ends;
+    const auto ends = static_cast<std::size_t>(std::count(fileBytes.begin(), fileBytes.end(), '\n'));
     ReserveLarge(lines_, ends + 1);
     // The texts the program takes from the lines are shorter than the lines:
     // one block holds them all.
