@@ -99,8 +99,10 @@ StoredBank StoredBankFromLoad(const LoadRecorder& load, std::string_view fileByt
 {
     StoredBank bank;
     const auto& lines = load.lines();
-    bank.questions.reserve(static_cast<std::size_t>(std::count_if(
-        lines.begin(), lines.end(), [](const ReadLine& line) { return line.role == LineRole::NumLines; })));
+    ReserveLarge(bank.questions,
+                 static_cast<std::size_t>(std::count_if(lines.begin(), lines.end(), [](const ReadLine& line) {
+                     return line.role == LineRole::NumLines;
+                 })));
     for (const ReadLine& line : lines) {
         if (line.role == LineRole::NumLines || bank.questions.empty())
             bank.questions.emplace_back();
