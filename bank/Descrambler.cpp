@@ -191,7 +191,8 @@ public:
             at_ -= end_ - start_;
     }
 
-    // `count` bytes from `in`, at most kStreamRun, combined with the key, to `out`.
+    // `count` bytes from `in`, at most kStreamRun, combined with the key, to
+    // `out`, which may be `in`.
     void combine(const char* in, std::size_t count, char* out)
     {
         for (std::size_t i = 0; i < count; ++i)
@@ -205,18 +206,25 @@ private:
     const std::uint8_t* at_;
 };
 
-// `text` combined with the key and escaped, written at `out`; returns the
-// place after it. A piece at a time is combined in one go, then escaped.
-char* PutScrambled(char* out, std::string_view text, KeyCursor& key)
+// The header and then `text`, combined with the key and escaped, written at
+// `out`; returns the place after them. A piece of kStreamRun codes at a time
+// is combined in one go, then escaped; the header goes in the first piece.
+char* PutScrambled(char* out, std::string_view header, std::string_view text, KeyCursor& key)
 {
-    std::array<char, kStreamRun> combined;
-    while (!text.empty()) {
-        const std::size_t count = std::min(text.size(), combined.size());
-        key.combine(text.data(), count, combined.data());
-        out = PutEscaped(out, std::string_view(combined.data(), count));
-        text.remove_prefix(count);
+    std::array<char, kStreamRun> piece;
+    std::size_t count = header.size();
+    std::copy(header.begin(), header.end(), piece.begin());
+    for (;;) {
+        const std::size_t more = std::min(text.size(), piece.size() - count);
+        std::copy_n(text.begin(), more, piece.begin() + static_cast<std::ptrdiff_t>(count));
+        text.remove_prefix(more);
+        count += more;
+        key.combine(piece.data(), count, piece.data());
+        out = PutEscaped(out, std::string_view(piece.data(), count));
+        if (text.empty())
+            return out;
+        count = 0;
     }
-    return out;
 }
 
 // Unescapes and combines with the key what lies between the markers.
@@ -304,9 +312,7 @@ void AppendScrambled(std::string& out, std::string_view key, std::string_view pl
     // Every character escaped is the longest the line can be.
     out.resize(start + kStartMarker.size() + 2 * (kHeaderLength + plain.size()) + kEndMarker.size());
     char* o = std::copy(kStartMarker.begin(), kStartMarker.end(), out.data() + start);
-    // Header first, then the text, combined with the key and escaped on the way.
-    o = PutScrambled(o, expanded.header(), cursor);
-    o = PutScrambled(o, plain, cursor);
+    o = PutScrambled(o, expanded.header(), plain, cursor);
     o = std::copy(kEndMarker.begin(), kEndMarker.end(), o);
     out.resize(static_cast<std::size_t>(o - out.data()));
 }
