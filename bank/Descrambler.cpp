@@ -66,23 +66,6 @@ std::size_t FirstSet(Masks masks)
     return kWidth;
 }
 
-// True when a code that must be escaped, the escape itself aside, stands in `text`.
-bool HoldsUnescaped(std::string_view text)
-{
-    if (text.size() < kWidth) {
-        for (const char c : text) {
-            if (MustEscape(Code(c)) && c != kEscape)
-                return true;
-        }
-        return false;
-    }
-    Masks found {};
-    for (std::size_t at = 0; at + kWidth <= text.size(); at += kWidth)
-        found |= Unescaped(Load(text.data() + at));
-    found |= Unescaped(Load(text.data() + text.size() - kWidth));  // the last bytes, overlapping the ones before
-    return AnySet(found);
-}
-
 // `code` as the scrambler writes it, at `out`; returns the place after it.
 char* PutCode(char* out, std::uint8_t code)
 {
@@ -208,7 +191,8 @@ public:
             at_ -= end_ - start_;
     }
 
-    // `count` bytes from `in`, at most kStreamRun, combined with the key, to `out`.
+    // `count` bytes from `in`, at most kStreamRun, combined with the key, to
+    // `out`, which may be `in`.
     void combine(const char* in, std::size_t count, char* out)
     {
         for (std::size_t i = 0; i < count; ++i)
@@ -222,18 +206,25 @@ private:
     const std::uint8_t* at_;
 };
 
-// `text` combined with the key and escaped, written at `out`; returns the
-// place after it. A piece at a time is combined in one go, then escaped.
-char* PutScrambled(char* out, std::string_view text, KeyCursor& key)
+// The header and then `text`, combined with the key and escaped, written at
+// `out`; returns the place after them. A piece of kStreamRun codes at a time
+// is combined in one go, then escaped; the header goes in the first piece.
+char* PutScrambled(char* out, std::string_view header, std::string_view text, KeyCursor& key)
 {
-    std::array<char, kStreamRun> combined;
-    while (!text.empty()) {
-        const std::size_t count = std::min(text.size(), combined.size());
-        key.combine(text.data(), count, combined.data());
-        out = PutEscaped(out, std::string_view(combined.data(), count));
-        text.remove_prefix(count);
+    std::array<char, kStreamRun> piece;
+    std::size_t count = header.size();
+    std::copy(header.begin(), header.end(), piece.begin());
+    for (;;) {
+        const std::size_t more = std::min(text.size(), piece.size() - count);
+        std::copy_n(text.begin(), more, piece.begin() + static_cast<std::ptrdiff_t>(count));
+        text.remove_prefix(more);
+        count += more;
+        key.combine(piece.data(), count, piece.data());
+        out = PutEscaped(out, std::string_view(piece.data(), count));
+        if (text.empty())
+            return out;
+        count = 0;
     }
-    return out;
 }
 
 // Unescapes and combines with the key what lies between the markers.
@@ -321,9 +312,7 @@ void AppendScrambled(std::string& out, std::string_view key, std::string_view pl
     // Every character escaped is the longest the line can be.
     out.resize(start + kStartMarker.size() + 2 * (kHeaderLength + plain.size()) + kEndMarker.size());
     char* o = std::copy(kStartMarker.begin(), kStartMarker.end(), out.data() + start);
-    // Header first, then the text, combined with the key and escaped on the way.
-    o = PutScrambled(o, expanded.header(), cursor);
-    o = PutScrambled(o, plain, cursor);
+    o = PutScrambled(o, expanded.header(), plain, cursor);
     o = std::copy(kEndMarker.begin(), kEndMarker.end(), o);
     out.resize(static_cast<std::size_t>(o - out.data()));
 }
@@ -340,18 +329,19 @@ bool IsScrambledAsWritten(std::string_view scrambled)
     if (scrambled.size() < kStartMarker.size() + kEndMarker.size() || !HasScrambleMarkers(scrambled))
         return false;
     const std::string_view body = scrambled.substr(kStartMarker.size(), scrambled.size() - 8);
-    // No code that must be escaped stands alone (the escape itself aside)...
-    if (HoldsUnescaped(body))
-        return false;
-    // ...and every escape stands for a code that must be escaped, the
-    // escapes found sixteen characters at a time.
+    // No code that must be escaped stands alone (the escape itself aside),
+    // and every escape stands for a code that must be escaped: sixteen
+    // characters at a time, up to each escape.
     const char* p = body.data();
     const char* const end = p + body.size();
     const auto escapesACode = [&] {
         return end - p >= 2 && p[1] != 0 && MustEscape(static_cast<std::uint8_t>(Code(p[1]) - 1));
     };
     while (end - p >= static_cast<std::ptrdiff_t>(kWidth)) {
-        const std::size_t run = FirstSet(Load(p) == Code(kEscape));
+        const Bytes bytes = Load(p);
+        if (AnySet(Unescaped(bytes)))
+            return false;
+        const std::size_t run = FirstSet(bytes == Code(kEscape));
         p += run;
         if (run == kWidth)
             continue;
@@ -360,6 +350,8 @@ bool IsScrambledAsWritten(std::string_view scrambled)
         p += 2;
     }
     for (; p < end; ++p) {
+        if (*p != kEscape && MustEscape(Code(*p)))
+            return false;
         if (*p != kEscape)
             continue;
         if (!escapesACode())
