@@ -7,10 +7,12 @@
 //     ParseSource(text)           source text -> stored questions, or errors
 //     WriteDataFile(bank)         stored questions -> data-file bytes
 //     UnpackSource(bank)          stored questions -> canonical source text
+//     WriteSource(questions, out) the same, one question at a time, to a stream
 //
 // The stored questions are the program's records (StoredBank in
 // bank/QuestionBank.h); StoredBankFromLoad (bank/LoadRecorder.h) takes them
-// from a data file as the program reads it. For stored questions that
+// from a data file as the program reads it, LoadedQuestions
+// (bank/StoredQuestions.h) one at a time. For stored questions that
 // WriteDataFile accepts, ParseSource(UnpackSource(bank)).bank == bank.
 #pragma once
 
