@@ -137,5 +137,18 @@ TEST(ExportChecks, FindAControlCharacterAnywhereInALongTextAndOnlyThen)
               "7: answer 2 holds the control character U+009D\n");
 }
 
+TEST(ExportChecks, WriteACharacterOutsideAsciiWhereverItStandsInALongText)
+{
+    // ASCII is taken sixteen bytes at a time: "é" before, inside and after such blocks.
+    for (std::size_t at = 0; at < 40; ++at) {
+        std::string text(40, 'x');
+        text[at] = '\xE9';
+        std::string expected(40, 'x');
+        expected.replace(at, 1, "\xC3\xA9");
+        const ExportResult aiken = ExportAiken(Bank({Card({"q" + text}, {text, "b", "c", "d"}, 2)}));
+        EXPECT_EQ(aiken.text, "q" + expected + "\nA. " + expected + "\nB. b\nC. c\nD. d\nANSWER: B\n") << at;
+    }
+}
+
 }  // namespace
 }  // namespace qd
