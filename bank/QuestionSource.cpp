@@ -15,16 +15,22 @@ namespace {
 
 using namespace source;
 
+// The fewest bytes of source a question takes: four answers and a reference,
+// each one character long ("right: a\n").
+constexpr std::size_t kSmallestQuestion = 4 * sizeof("right: a") + sizeof("reference: r");
+
 // A "lines:" or "answer-number:" line of the open question.
 struct Setting {
     int line;
     std::optional<std::string> value;
 };
 
+// The question being read: its question lines and answers go straight to the
+// record it becomes.
 struct OpenQuestion {
     int firstLine = 0;
-    std::vector<std::string> questionLines;
-    std::vector<std::string> answers;
+    QuestionRecord record;
+    std::size_t questionLines = 0;
     int answerCount = 0;
     int rightPlace = 0;  // 1 to 4, 0 before the right answer
     std::optional<Setting> lines;
@@ -33,7 +39,11 @@ struct OpenQuestion {
 
 class SourceParser {
 public:
-    explicit SourceParser(std::vector<SourceError>& errors) : errors_(errors) { }
+    // `size`, the source's size, bounds the count of questions.
+    SourceParser(std::vector<SourceError>& errors, std::size_t size) : errors_(errors)
+    {
+        bank_.questions.reserve(std::min(size / kSmallestQuestion + 1, static_cast<std::size_t>(kMaxQuestions)));
+    }
 
     void take(const Entry& entry)
     {
@@ -70,7 +80,7 @@ public:
             error(open_->firstLine, "question without a \"reference:\" line; the source ends first");
     }
 
-    StoredBank bank() const { return bank_; }
+    StoredBank takeBank() { return std::move(bank_); }
 
 private:
     void error(int line, std::string message) { errors_.push_back({line, std::move(message)}); }
@@ -93,11 +103,11 @@ private:
     }
 
     // The value of a line that must hold text: the scrambler takes no empty line.
-    std::string text(const Entry& entry)
+    std::string_view text(const Entry& entry)
     {
         if (entry.value && entry.value->empty())
             error(entry.line, KeywordText(entry.keyword) + " has no text; a data file cannot hold an empty line");
-        return entry.value.value_or(std::string());
+        return entry.value.value_or(std::string_view());
     }
 
     void questionLine(const Entry& entry)
@@ -107,11 +117,13 @@ private:
             error(entry.line, "\"question:\" after the answers; the question lines come first");
             return;
         }
-        question.questionLines.push_back(text(entry));
-        if (question.questionLines.back().find("\r\n") != std::string::npos)
+        const std::string_view line = text(entry);
+        AddQuestionLine(question.record, line);
+        ++question.questionLines;
+        if (line.find("\r\n") != std::string_view::npos)
             error(entry.line,
                   "a question line cannot hold \"\\x0D\\x0A\"; write each line as a \"question:\" line of its own");
-        if (question.questionLines.size() == static_cast<std::size_t>(kMaxQuestionLines) + 1)
+        if (question.questionLines == static_cast<std::size_t>(kMaxQuestionLines) + 1)
             error(entry.line, "more than 255 question lines");
     }
 
@@ -119,8 +131,8 @@ private:
     {
         OpenQuestion& question = open(entry.line);
         ++question.answerCount;
-        if (question.answers.size() < 4)
-            question.answers.push_back(text(entry));
+        if (question.answerCount <= static_cast<int>(kAnswerCount))
+            question.record.answer(static_cast<std::size_t>(question.answerCount - 1)) = text(entry);
         if (!right)
             return;
         if (question.rightPlace != 0)
@@ -153,21 +165,20 @@ private:
         endLine_ = entry.line;
         if (entry.value && !IsEndLine(*entry.value))
             error(entry.line, "\"end:\" may hold blanks only");
-        bank_.endLine = entry.value.value_or(std::string());
+        bank_.endLine = std::string(entry.value.value_or(std::string_view()));
     }
 
     void reference(const Entry& entry)
     {
-        OpenQuestion question = std::move(open(entry.line));
-        open_.reset();
+        OpenQuestion& question = open(entry.line);
         checkAnswers(entry.line, question);
         checkLines(question);
         checkAnswerNumber(question);
-        if (bank_.questions.size() == static_cast<std::size_t>(kMaxQuestions)) {
+        if (bank_.questions.size() == static_cast<std::size_t>(kMaxQuestions))
             error(entry.line, "more than 32767 questions; the program reads no further");
-            return;
-        }
-        bank_.questions.push_back(stored(question, text(entry)));
+        else
+            bank_.questions.push_back(stored(question, text(entry)));
+        open_.reset();
     }
 
     void checkAnswers(int line, const OpenQuestion& question)
@@ -188,10 +199,10 @@ private:
             error(lines.line, "\"lines:\" " + Quoted(EscapeValue(*lines.value)) + " is not a number from 0 to 255");
             return;
         }
-        if (static_cast<std::size_t>(*value) != question.questionLines.size())
+        if (static_cast<std::size_t>(*value) != question.questionLines)
             error(lines.line,
                   "\"lines:\" " + std::to_string(*value) + " but the question has "
-                      + std::to_string(question.questionLines.size()) + " \"question:\" lines");
+                      + std::to_string(question.questionLines) + " \"question:\" lines");
     }
 
     void checkAnswerNumber(const OpenQuestion& question)
@@ -211,20 +222,16 @@ private:
                       + std::to_string(question.rightPlace));
     }
 
-    static QuestionRecord stored(OpenQuestion& question, std::string reference)
+    static QuestionRecord stored(OpenQuestion& question, std::string_view reference)
     {
-        QuestionRecord stored;
-        const auto settingText = [](const std::optional<Setting>& setting, const std::string& fallback) {
-            return setting && setting->value ? *setting->value : fallback;
+        const auto settingText = [](const std::optional<Setting>& setting, std::size_t count) {
+            return setting && setting->value ? *setting->value : CountText(count);
         };
-        stored.NumLines = settingText(question.lines, CountText(question.questionLines.size()));
-        for (const std::string& line : question.questionLines)
-            AddQuestionLine(stored, line);
-        for (std::size_t i = 0; i < question.answers.size(); ++i)
-            stored.answer(i) = std::move(question.answers[i]);
-        stored.AnsNum = settingText(question.answerNumber, CountText(static_cast<std::size_t>(question.rightPlace)));
-        stored.Ref = std::move(reference);
-        return stored;
+        QuestionRecord& stored = question.record;
+        stored.NumLines = settingText(question.lines, question.questionLines);
+        stored.AnsNum = settingText(question.answerNumber, static_cast<std::size_t>(question.rightPlace));
+        stored.Ref = reference;
+        return std::move(stored);
     }
 
     std::vector<SourceError>& errors_;
@@ -235,24 +242,18 @@ private:
 
 }  // namespace
 
-std::vector<SourceLine> SplitSourceLines(std::string_view text)
-{
-    std::vector<SourceLine> lines;
-    for (const TextLine& line : SplitLines(WithoutByteOrderMark(text), LineBreaks::Lf))
-        lines.push_back({line.number, line.text});
-    return lines;
-}
-
 ParsedSource ParseSource(std::string_view utf8)
 {
     ParsedSource parsed;
-    SourceParser parser(parsed.errors);
-    for (const SourceLine& line : SplitSourceLines(utf8)) {
-        if (const auto entry = ReadEntry(line, parsed.errors))
+    SourceParser parser(parsed.errors, utf8.size());
+    LineReader lines(WithoutByteOrderMark(utf8), LineBreaks::Lf);
+    std::string value;
+    for (TextLine line {}; lines.next(line);) {
+        if (const auto entry = ReadEntry(line.number, line.text, value, parsed.errors))
             parser.take(*entry);
     }
     parser.finish();
-    parsed.bank = parser.bank();
+    parsed.bank = parser.takeBank();
     std::stable_sort(parsed.errors.begin(), parsed.errors.end(),
                      [](const SourceError& a, const SourceError& b) { return a.line < b.line; });
     return parsed;

@@ -36,16 +36,6 @@ struct ParsedSource {
     std::vector<SourceError> errors;  // in line order
 };
 
-// One line of a text, numbered from 1, without its line end.
-struct SourceLine {
-    int number;
-    std::string_view bytes;
-};
-
-// Splits a UTF-8 text into lines: LF ends a line, and a CR just before it, or
-// at the very end, belongs to the end. A byte order mark at the start is dropped.
-std::vector<SourceLine> SplitSourceLines(std::string_view text);
-
 // Reads a source. Never throws for anything in the text: every mistake
 // becomes an error naming its line. The question lines of a record come back
 // from its question text (QuestionLinesOf), so no question line may hold CR LF.
