@@ -20,10 +20,12 @@ constexpr std::uint8_t Code(char c)
 }
 
 // The codes the scrambler writes as an escape pair: NUL, the escape itself,
-// LF, CR and the end-of-file mark.
+// LF, CR and the end-of-file mark. One bit each, tested without a branch per code.
+constexpr std::uint32_t kEscapedCodes = (1U << 0x00) | (1U << 0x01) | (1U << 0x0A) | (1U << 0x0D) | (1U << 0x1A);
+
 constexpr bool MustEscape(std::uint8_t code)
 {
-    return code == 0x00 || code == 0x01 || code == 0x0A || code == 0x0D || code == 0x1A;
+    return code < 32 && ((kEscapedCodes >> code) & 1U) != 0;
 }
 
 // True when a code that must be escaped, the escape itself aside, stands in
@@ -66,14 +68,12 @@ void CheckInputs(std::string_view key, std::string_view text)
 }
 
 constexpr std::size_t kHeaderLength = 9;
-// How far past a key position the key stream runs on without wrapping.
-constexpr std::size_t kStreamRun = 256;
 
 // The key with its length and two derived characters on either side
 // (L, k1^L, key..., kL^L, L), and the check header derived from it: its first
 // three characters, then the code of its last character and its length, each
-// as three decimal digits. The key runs on across the whole text: `stream`
-// holds it repeated, so that kStreamRun codes from any position stand in a row.
+// as three decimal digits. The key runs on across the whole text, from the
+// start of `stream` again after its end.
 class ExpandedKey {
 public:
     ExpandedKey() = default;
@@ -87,8 +87,6 @@ public:
             stream_[i + 2] = Code(key[i]);
         stream_[size_ - 2] = Code(key.back()) ^ length;
         stream_[size_ - 1] = length;
-        for (std::size_t i = size_; i < size_ + kStreamRun; ++i)
-            stream_[i] = stream_[i - size_];
 
         for (std::size_t i = 0; i < 3; ++i)
             header_[i] = static_cast<char>(stream_[i]);
@@ -110,7 +108,7 @@ private:
     }
 
     std::string key_;
-    std::array<std::uint8_t, kMaxKeyLength + 4 + kStreamRun> stream_ {};
+    std::array<std::uint8_t, kMaxKeyLength + 4> stream_ {};
     std::array<char, kHeaderLength> header_ {};
     std::size_t size_ = 0;
 };
@@ -128,54 +126,34 @@ const ExpandedKey& Expanded(std::string_view key)
 // The place in the key stream, running on across the whole text.
 class KeyCursor {
 public:
-    explicit KeyCursor(const ExpandedKey& key) : key_(&key) { }
+    explicit KeyCursor(const ExpandedKey& key) : start_(key.stream()), end_(start_ + key.size()), at_(start_) { }
 
     std::uint8_t next()
     {
-        const std::uint8_t code = key_->stream()[position_];
-        if (++position_ == key_->size())
-            position_ = 0;
+        const std::uint8_t code = *at_;
+        if (++at_ == end_)
+            at_ = start_;
         return code;
     }
 
-    // `count` bytes from `in`, combined with the key, to `out`.
-    void combine(const char* in, std::size_t count, char* out)
-    {
-        while (count > 0) {
-            const std::size_t run = std::min(count, kStreamRun);
-            const std::uint8_t* codes = key_->stream() + position_;
-            for (std::size_t i = 0; i < run; ++i)
-                out[i] = static_cast<char>(Code(in[i]) ^ codes[i]);
-            position_ = (position_ + run) % key_->size();
-            in += run;
-            out += run;
-            count -= run;
-        }
-    }
-
 private:
-    const ExpandedKey* key_;
-    std::size_t position_ = 0;
+    const std::uint8_t* start_;
+    const std::uint8_t* end_;
+    const std::uint8_t* at_;
 };
 
 // `text` combined with the key and escaped, written at `out`; returns the
-// place after it. A piece at a time is combined in one go, then escaped.
+// place after it.
 char* PutScrambled(char* out, std::string_view text, KeyCursor& key)
 {
-    std::array<char, kStreamRun> combined;
-    while (!text.empty()) {
-        const std::size_t count = std::min(text.size(), combined.size());
-        key.combine(text.data(), count, combined.data());
-        for (std::size_t i = 0; i < count; ++i) {
-            const std::uint8_t code = Code(combined[i]);
-            if (MustEscape(code)) {
-                *out++ = kEscape;
-                *out++ = static_cast<char>(code + 1);
-            } else {
-                *out++ = static_cast<char>(code);
-            }
+    for (const char c : text) {
+        const std::uint8_t code = Code(c) ^ key.next();
+        if (MustEscape(code)) {
+            *out++ = kEscape;
+            *out++ = static_cast<char>(code + 1);
+        } else {
+            *out++ = static_cast<char>(code);
         }
-        text.remove_prefix(count);
     }
     return out;
 }
@@ -187,29 +165,15 @@ public:
 
     bool atEnd() const { return p_ == end_; }
 
-    // The next plain character: one body character, or an escape pair.
-    char next()
-    {
-        std::uint8_t code = Code(*p_++);
-        if (code == Code(kEscape))
-            code = escaped();
-        return static_cast<char>(code ^ key_.next());
-    }
-
-    // The body to `out`, at most until `outEnd`: the runs between escapes
-    // combined with the key in one go. Returns the place after what was written.
+    // The body to `out`, at most until `outEnd`, a character or an escape
+    // pair at a time. Returns the place after what was written.
     char* read(char* out, const char* outEnd)
     {
         while (p_ != end_ && out != outEnd) {
-            const auto left = static_cast<std::size_t>(end_ - p_);
-            const auto* escape = static_cast<const char*>(std::memchr(p_, kEscape, left));
-            const auto run =
-                std::min(escape ? static_cast<std::size_t>(escape - p_) : left, static_cast<std::size_t>(outEnd - out));
-            key_.combine(p_, run, out);
-            out += run;
-            p_ += run;
-            if (p_ != end_ && out != outEnd && *p_ == kEscape)
-                *out++ = next();
+            std::uint8_t code = Code(*p_++);
+            if (code == Code(kEscape))
+                code = escaped();
+            *out++ = static_cast<char>(code ^ key_.next());
         }
         return out;
     }
@@ -306,12 +270,12 @@ void AppendDescrambled(std::string& out, std::string_view key, std::string_view 
     const std::size_t start = out.size();
     out.resize(start + body.size());
     try {
-        std::size_t checked = 0;
-        bool headerMatches = true;
-        for (; checked < kHeaderLength && !reader.atEnd(); ++checked)
-            headerMatches = reader.next() == header[checked] && headerMatches;
+        std::array<char, kHeaderLength> read {};
+        const char* const readEnd = reader.read(read.data(), read.data() + read.size());
+        const bool headerMatches =
+            std::string_view(read.data(), static_cast<std::size_t>(readEnd - read.data())) == header;
         char* const o = reader.read(out.data() + start, out.data() + out.size());
-        if (!headerMatches || checked < kHeaderLength)
+        if (!headerMatches)
             Raise(failure::kDescrambleRejected, "check header does not match (wrong key or damaged line)");
         out.resize(static_cast<std::size_t>(o - out.data()));
     } catch (...) {

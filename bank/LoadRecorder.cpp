@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <functional>
 
+#include "shell/platform/Memory.h"
+
 namespace qd {
 
 namespace {
@@ -55,7 +57,10 @@ LoadRecorder::LoadRecorder(std::string_view fileBytes) : fileBytes_(fileBytes)
     std::size_t ends = 0;
     for (std::size_t at = fileBytes.find('\n'); at != std::string_view::npos; at = fileBytes.find('\n', at + 1))
         ++ends;
-    lines_.reserve(ends + 1);
+    ReserveLarge(lines_, ends + 1);
+    // The texts the program takes from the lines are shorter than the lines:
+    // one block holds them all.
+    ReserveLarge(blocks_.emplace_back(), fileBytes.size());
 }
 
 std::string_view LoadRecorder::keep(std::string_view text)
