@@ -2,12 +2,15 @@
 #include "bank/QuestionSource.h"
 
 #include <algorithm>
+#include <functional>
+#include <limits>
 #include <optional>
 #include <utility>
 
 #include "bank/QuestionRecords.h"
 #include "bank/SourceParts.h"
 #include "bank/Text.h"
+#include "shell/platform/Memory.h"
 
 namespace qd {
 
@@ -18,6 +21,16 @@ using namespace source;
 // The fewest bytes of source a question takes: four answers and a reference,
 // each one character long ("right: a\n").
 constexpr std::size_t kSmallestQuestion = 4 * sizeof("right: a") + sizeof("reference: r");
+
+// A batch no source fills: its questions are taken all at once.
+constexpr std::size_t kWholeSource = std::numeric_limits<std::size_t>::max();
+
+// Pack writes the questions a few at a time, while their texts are still in
+// the processor's cache, and their memory serves the next ones.
+constexpr std::size_t kPackBatch = 64;
+
+// Takes the questions read so far; it may empty the bank it is given.
+using TakeQuestions = std::function<void(StoredBank&)>;
 
 // A "lines:" or "answer-number:" line of the open question.
 struct Setting {
@@ -37,12 +50,17 @@ struct OpenQuestion {
     std::optional<Setting> answerNumber;
 };
 
+// Reads keyword lines into stored questions, which `take` gets whenever
+// `batch` of them wait, and the last ones with the end line when the source
+// is finished.
 class SourceParser {
 public:
     // `size`, the source's size, bounds the count of questions.
-    SourceParser(std::vector<SourceError>& errors, std::size_t size) : errors_(errors)
+    SourceParser(std::vector<SourceError>& errors, std::size_t size, std::size_t batch, TakeQuestions take)
+        : errors_(errors), batch_(batch), take_(std::move(take))
     {
-        bank_.questions.reserve(std::min(size / kSmallestQuestion + 1, static_cast<std::size_t>(kMaxQuestions)));
+        bank_.questions.reserve(
+            std::min({size / kSmallestQuestion + 1, static_cast<std::size_t>(kMaxQuestions), batch}));
     }
 
     void take(const Entry& entry)
@@ -78,9 +96,8 @@ public:
     {
         if (open_)
             error(open_->firstLine, "question without a \"reference:\" line; the source ends first");
+        take_(bank_);
     }
-
-    StoredBank takeBank() { return std::move(bank_); }
 
 private:
     void error(int line, std::string message) { errors_.push_back({line, std::move(message)}); }
@@ -174,11 +191,21 @@ private:
         checkAnswers(entry.line, question);
         checkLines(question);
         checkAnswerNumber(question);
-        if (bank_.questions.size() == static_cast<std::size_t>(kMaxQuestions))
+        if (questionCount_ == kMaxQuestions)
             error(entry.line, "more than 32767 questions; the program reads no further");
         else
-            bank_.questions.push_back(stored(question, text(entry)));
+            add(stored(question, text(entry)));
         open_.reset();
+    }
+
+    void add(QuestionRecord question)
+    {
+        ++questionCount_;
+        bank_.questions.push_back(std::move(question));
+        if (bank_.questions.size() == batch_) {
+            take_(bank_);
+            bank_.questions.clear();
+        }
     }
 
     void checkAnswers(int line, const OpenQuestion& question)
@@ -235,36 +262,54 @@ private:
     }
 
     std::vector<SourceError>& errors_;
-    StoredBank bank_;
+    const std::size_t batch_;
+    const TakeQuestions take_;
+    StoredBank bank_;  // the questions not yet taken
+    int questionCount_ = 0;
     std::optional<OpenQuestion> open_;
     std::optional<int> endLine_;
 };
+
+// Reads a source, its questions a batch at a time to `take`, and puts the
+// errors in line order.
+void ReadSource(std::string_view utf8, std::size_t batch, std::vector<SourceError>& errors, TakeQuestions take)
+{
+    SourceParser parser(errors, utf8.size(), batch, std::move(take));
+    LineReader lines(WithoutByteOrderMark(utf8), LineBreaks::Lf);
+    std::string value;
+    for (TextLine line {}; lines.next(line);) {
+        if (const auto entry = ReadEntry(line.number, line.text, value, errors))
+            parser.take(*entry);
+    }
+    parser.finish();
+    std::stable_sort(errors.begin(), errors.end(),
+                     [](const SourceError& a, const SourceError& b) { return a.line < b.line; });
+}
 
 }  // namespace
 
 ParsedSource ParseSource(std::string_view utf8)
 {
     ParsedSource parsed;
-    SourceParser parser(parsed.errors, utf8.size());
-    LineReader lines(WithoutByteOrderMark(utf8), LineBreaks::Lf);
-    std::string value;
-    for (TextLine line {}; lines.next(line);) {
-        if (const auto entry = ReadEntry(line.number, line.text, value, parsed.errors))
-            parser.take(*entry);
-    }
-    parser.finish();
-    parsed.bank = parser.takeBank();
-    std::stable_sort(parsed.errors.begin(), parsed.errors.end(),
-                     [](const SourceError& a, const SourceError& b) { return a.line < b.line; });
+    ReadSource(utf8, kWholeSource, parsed.errors, [&](StoredBank& bank) { parsed.bank = std::move(bank); });
     return parsed;
 }
 
 PackResult PackSource(std::string_view utf8)
 {
-    ParsedSource parsed = ParseSource(utf8);
-    if (!parsed.errors.empty())
-        return {{}, std::move(parsed.errors)};
-    return {WriteDataFile(parsed.bank), {}};
+    // A data file is its questions' records one after the other, so pack
+    // writes them a batch at a time and never holds the whole bank; once there
+    // is an error, nothing more is written. A data file is seldom more than
+    // twice its source (a larger one grows as it goes).
+    PackResult packed;
+    ReserveLarge(packed.bytes, 2 * utf8.size());
+    ReadSource(utf8, kPackBatch, packed.errors, [&](const StoredBank& batch) {
+        if (packed.errors.empty())
+            packed.bytes += WriteDataFile(batch);
+    });
+    if (!packed.errors.empty())
+        packed.bytes = std::string();
+    return packed;
 }
 
 }  // namespace qd

@@ -53,7 +53,8 @@ struct PackResult {
     std::vector<SourceError> errors;  // in line order
 };
 
-// ParseSource followed by WriteDataFile.
+// The data file of ParseSource and WriteDataFile, written while the source is
+// read, a few questions at a time: the whole bank is never held.
 PackResult PackSource(std::string_view utf8);
 
 // The canonical source of stored questions, one blank line between questions.
