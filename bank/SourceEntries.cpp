@@ -50,7 +50,16 @@ using namespace source;
 
 class AsciiText {
 public:
-    static bool IsPlainByte(char c) { return (c >= ' ' && c <= '~' && c != '\\') || c == '\t'; }
+    // Without branches, and with a whole word for IsPlainRun to combine the
+    // answers in, so that the compiler makes vector code of it.
+    static bool IsPlainByte(char c) { return ((c >= ' ') & (c <= '~') & (c != '\\')) | (c == '\t'); }
+    static bool IsPlainRun(std::string_view bytes)
+    {
+        unsigned plain = 1;
+        for (const char c : bytes)
+            plain &= static_cast<unsigned>(IsPlainByte(c));
+        return plain != 0;
+    }
 
     explicit AsciiText(std::string_view bytes) : bytes_(bytes) { }
 
@@ -64,9 +73,15 @@ public:
     }
     // Where the run of characters from `from` that stand for their own byte
     // ends (printable ASCII and the tab, the backslash aside); they are
-    // appended to `out`.
+    // appended to `out`. Most values are such a run to their end, found
+    // without a branch per byte.
     qsizetype appendPlainRun(qsizetype from, std::string& out) const
     {
+        const std::string_view rest = bytes_.substr(static_cast<std::size_t>(from));
+        if (IsPlainRun(rest)) {
+            out += rest;
+            return size();
+        }
         auto end = static_cast<std::size_t>(from);
         while (end < bytes_.size() && IsPlainByte(bytes_[end]))
             ++end;
