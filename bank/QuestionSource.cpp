@@ -2,7 +2,9 @@
 #include "bank/QuestionSource.h"
 
 #include <algorithm>
+#include <array>
 #include <functional>
+#include <iterator>
 #include <limits>
 #include <optional>
 #include <utility>
@@ -31,6 +33,12 @@ constexpr std::size_t kPackBatch = 64;
 
 // Takes the questions read so far; it may empty the bank it is given.
 using TakeQuestions = std::function<void(StoredBank&)>;
+
+// Every text of a record, for emptying a spare one.
+constexpr std::array<std::string QuestionRecord::*, 8> kRecordTexts = {
+    &QuestionRecord::NumLines, &QuestionRecord::Question, &QuestionRecord::Answer1, &QuestionRecord::Answer2,
+    &QuestionRecord::Answer3,  &QuestionRecord::Answer4,  &QuestionRecord::AnsNum,  &QuestionRecord::Ref,
+};
 
 // A "lines:" or "answer-number:" line of the open question.
 struct Setting {
@@ -115,6 +123,12 @@ private:
         if (!open_) {
             open_.emplace();
             open_->firstLine = line;
+            if (!spare_.empty()) {
+                open_->record = std::move(spare_.back());
+                spare_.pop_back();
+                for (const auto text : kRecordTexts)
+                    (open_->record.*text).clear();
+            }
         }
         return *open_;
     }
@@ -204,6 +218,7 @@ private:
         bank_.questions.push_back(std::move(question));
         if (bank_.questions.size() == batch_) {
             take_(bank_);
+            std::move(bank_.questions.begin(), bank_.questions.end(), std::back_inserter(spare_));
             bank_.questions.clear();
         }
     }
@@ -265,6 +280,8 @@ private:
     const std::size_t batch_;
     const TakeQuestions take_;
     StoredBank bank_;  // the questions not yet taken
+    // Records of questions taken, whose memory the next questions' texts use.
+    std::vector<QuestionRecord> spare_;
     int questionCount_ = 0;
     std::optional<OpenQuestion> open_;
     std::optional<int> endLine_;

@@ -155,8 +155,9 @@ constexpr std::array<KeywordName, 7> kKeywords = {{
 
 std::optional<Keyword> FindKeyword(std::string_view name)
 {
+    // Length and first letter leave at most one keyword to compare.
     for (const auto& entry : kKeywords) {
-        if (entry.name == name)
+        if (entry.name.size() == name.size() && entry.name.front() == name.front() && entry.name == name)
             return entry.keyword;
     }
     return std::nullopt;
