@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <array>
 #include <functional>
-#include <iterator>
 #include <limits>
 #include <optional>
 #include <utility>
@@ -31,10 +30,11 @@ constexpr std::size_t kWholeSource = std::numeric_limits<std::size_t>::max();
 // the processor's cache, and their memory serves the next ones.
 constexpr std::size_t kPackBatch = 64;
 
-// Takes the questions read so far; it may empty the bank it is given.
+// Takes the questions read so far: in the middle of the source to write
+// them, keeping the bank as it is; at the end, also to keep them.
 using TakeQuestions = std::function<void(StoredBank&)>;
 
-// Every text of a record, for emptying a spare one.
+// Every text of a record, for emptying one to be used again.
 constexpr std::array<std::string QuestionRecord::*, 8> kRecordTexts = {
     &QuestionRecord::NumLines, &QuestionRecord::Question, &QuestionRecord::Answer1, &QuestionRecord::Answer2,
     &QuestionRecord::Answer3,  &QuestionRecord::Answer4,  &QuestionRecord::AnsNum,  &QuestionRecord::Ref,
@@ -46,11 +46,10 @@ struct Setting {
     std::optional<std::string> value;
 };
 
-// The question being read: its question lines and answers go straight to the
-// record it becomes.
+// What the parser knows of the question being read; its question lines and
+// answers go straight to the record it becomes.
 struct OpenQuestion {
     int firstLine = 0;
-    QuestionRecord record;
     std::size_t questionLines = 0;
     int answerCount = 0;
     int rightPlace = 0;  // 1 to 4, 0 before the right answer
@@ -60,7 +59,8 @@ struct OpenQuestion {
 
 // Reads keyword lines into stored questions, which `take` gets whenever
 // `batch` of them wait, and the last ones with the end line when the source
-// is finished.
+// is finished. The records of a batch taken are used again, their memory
+// kept, for the next batch.
 class SourceParser {
 public:
     // `size`, the source's size, bounds the count of questions.
@@ -104,6 +104,7 @@ public:
     {
         if (open_)
             error(open_->firstLine, "question without a \"reference:\" line; the source ends first");
+        bank_.questions.resize(filled_);
         take_(bank_);
     }
 
@@ -123,12 +124,10 @@ private:
         if (!open_) {
             open_.emplace();
             open_->firstLine = line;
-            if (!spare_.empty()) {
-                open_->record = std::move(spare_.back());
-                spare_.pop_back();
-                for (const auto text : kRecordTexts)
-                    (open_->record.*text).clear();
-            }
+            if (filled_ == bank_.questions.size())
+                bank_.questions.emplace_back();
+            for (const auto text : kRecordTexts)
+                (record().*text).clear();
         }
         return *open_;
     }
@@ -149,7 +148,7 @@ private:
             return;
         }
         const std::string_view line = text(entry);
-        AddQuestionLine(question.record, line);
+        AddQuestionLine(record(), line);
         ++question.questionLines;
         if (line.find("\r\n") != std::string_view::npos)
             error(entry.line,
@@ -163,7 +162,7 @@ private:
         OpenQuestion& question = open(entry.line);
         ++question.answerCount;
         if (question.answerCount <= static_cast<int>(kAnswerCount))
-            question.record.answer(static_cast<std::size_t>(question.answerCount - 1)) = text(entry);
+            record().answer(static_cast<std::size_t>(question.answerCount - 1)) = text(entry);
         if (!right)
             return;
         if (question.rightPlace != 0)
@@ -208,20 +207,29 @@ private:
         if (questionCount_ == kMaxQuestions)
             error(entry.line, "more than 32767 questions; the program reads no further");
         else
-            add(stored(question, text(entry)));
+            add(question, text(entry));
         open_.reset();
     }
 
-    void add(QuestionRecord question)
+    // Completes the open question's record, which joins the batch.
+    void add(const OpenQuestion& question, std::string_view reference)
     {
+        const auto settingText = [](const std::optional<Setting>& setting, std::size_t count) {
+            return setting && setting->value ? *setting->value : CountText(count);
+        };
+        QuestionRecord& stored = record();
+        stored.NumLines = settingText(question.lines, question.questionLines);
+        stored.AnsNum = settingText(question.answerNumber, static_cast<std::size_t>(question.rightPlace));
+        stored.Ref = reference;
         ++questionCount_;
-        bank_.questions.push_back(std::move(question));
-        if (bank_.questions.size() == batch_) {
+        if (++filled_ == batch_) {
             take_(bank_);
-            std::move(bank_.questions.begin(), bank_.questions.end(), std::back_inserter(spare_));
-            bank_.questions.clear();
+            filled_ = 0;
         }
     }
+
+    // The record of the open question: the batch's next.
+    QuestionRecord& record() { return bank_.questions[filled_]; }
 
     void checkAnswers(int line, const OpenQuestion& question)
     {
@@ -264,24 +272,13 @@ private:
                       + std::to_string(question.rightPlace));
     }
 
-    static QuestionRecord stored(OpenQuestion& question, std::string_view reference)
-    {
-        const auto settingText = [](const std::optional<Setting>& setting, std::size_t count) {
-            return setting && setting->value ? *setting->value : CountText(count);
-        };
-        QuestionRecord& stored = question.record;
-        stored.NumLines = settingText(question.lines, question.questionLines);
-        stored.AnsNum = settingText(question.answerNumber, static_cast<std::size_t>(question.rightPlace));
-        stored.Ref = reference;
-        return std::move(stored);
-    }
-
     std::vector<SourceError>& errors_;
     const std::size_t batch_;
     const TakeQuestions take_;
-    StoredBank bank_;  // the questions not yet taken
-    // Records of questions taken, whose memory the next questions' texts use.
-    std::vector<QuestionRecord> spare_;
+    // The batch: `filled_` questions not yet taken, then the open question's
+    // record, then records to be used again.
+    StoredBank bank_;
+    std::size_t filled_ = 0;
     int questionCount_ = 0;
     std::optional<OpenQuestion> open_;
     std::optional<int> endLine_;
