@@ -319,7 +319,7 @@ PackResult PackSource(std::string_view utf8)
     ReserveLarge(packed.bytes, 2 * utf8.size());
     ReadSource(utf8, kPackBatch, packed.errors, [&](const StoredBank& batch) {
         if (packed.errors.empty())
-            packed.bytes += WriteDataFile(batch);
+            AppendDataFile(packed.bytes, batch);
     });
     if (!packed.errors.empty())
         packed.bytes = std::string();

@@ -52,6 +52,8 @@ ParsedSource ParseSource(std::string_view utf8);
 // loader would not read back as it is, and for a text the scrambler cannot
 // take (an empty one).
 std::string WriteDataFile(const StoredBank& bank);
+// The same appended to `file`, which a failure leaves as it was.
+void AppendDataFile(std::string& file, const StoredBank& bank);
 
 struct PackResult {
     std::string bytes;  // the data file; empty when there are errors

@@ -349,6 +349,15 @@ TEST(WriteDataFile, RefusesQuestionsTheLoaderWouldReadDifferently)
     StoredBank endLineWithText = bank;
     endLineWithText.endLine = " x";
     EXPECT_TRUE(refused(endLineWithText));
+
+    // Appending: a question refused after others leaves the file as it was.
+    std::string file = "kept";
+    StoredBank lateFault = bank;
+    lateFault.questions.push_back(emptyAnswer.questions[0]);
+    EXPECT_THROW(AppendDataFile(file, lateFault), Failure);
+    EXPECT_EQ(file, "kept");
+    AppendDataFile(file, bank);
+    EXPECT_EQ(file, "kept" + WriteDataFile(bank));
 }
 
 TEST(QuestionLinesOf, GivesBackTheLinesOfTheQuestionText)
