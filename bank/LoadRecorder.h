@@ -9,7 +9,6 @@
 #include <string_view>
 #include <vector>
 
-#include "bank/QuestionBank.h"
 #include "bank/QuestionRecords.h"
 #include "bank/Text.h"
 
@@ -74,9 +73,5 @@ private:
     std::vector<LoadFailure> failures_;
     std::optional<int> stoppedAt_;
 };
-
-// The questions a load read, with the texts the program took from each line;
-// the end line comes from the file's bytes when reading stopped at one.
-StoredBank StoredBankFromLoad(const LoadRecorder& load, std::string_view fileBytes);
 
 }  // namespace qd

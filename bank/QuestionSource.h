@@ -10,7 +10,7 @@
 //     WriteSource(questions, out) the same, one question at a time, to a stream
 //
 // The stored questions are the program's records (StoredBank in
-// bank/QuestionBank.h); StoredBankFromLoad (bank/LoadRecorder.h) takes them
+// bank/QuestionBank.h); StoredBankFromLoad (bank/StoredQuestions.h) takes them
 // from a data file as the program reads it, LoadedQuestions
 // (bank/StoredQuestions.h) one at a time. For stored questions that
 // WriteDataFile accepts, ParseSource(UnpackSource(bank)).bank == bank.

@@ -1,9 +1,11 @@
 #include "bank/StoredQuestions.h"
 
+#include <algorithm>
 #include <ostream>
 
 #include "bank/QuestionRecords.h"
 #include "bank/Text.h"
+#include "shell/platform/Memory.h"
 
 namespace qd {
 
@@ -75,6 +77,22 @@ std::optional<std::string_view> LoadedQuestions::endLine() const
             return IsEndLine(line.text) ? std::optional<std::string_view>(line.text) : std::nullopt;
     }
     return std::nullopt;
+}
+
+StoredBank StoredBankFromLoad(const LoadRecorder& load, std::string_view fileBytes)
+{
+    StoredBank bank;
+    const auto& lines = load.lines();
+    ReserveLarge(bank.questions,
+                 static_cast<std::size_t>(std::count_if(lines.begin(), lines.end(), [](const ReadLine& line) {
+                     return line.role == LineRole::NumLines;
+                 })));
+    LoadedQuestions questions(load, fileBytes);
+    while (const QuestionRecord* question = questions.next())
+        bank.questions.push_back(*question);
+    if (const auto endLine = questions.endLine())
+        bank.endLine = std::string(*endLine);
+    return bank;
 }
 
 namespace {

@@ -40,7 +40,7 @@ private:
     std::size_t next_ = 0;
 };
 
-// The questions of a load as StoredBankFromLoad has them, each made in turn
+// The questions of a load, each made in turn
 // in one record whose room is used again: nothing is kept of a question once
 // the next one is asked for.
 class LoadedQuestions final : public StoredQuestions {
@@ -60,6 +60,11 @@ private:
     std::size_t next_ = 0;
     QuestionRecord question_;
 };
+
+// The questions a load read, with the texts the program took from each line;
+// the end line comes from the file's bytes when reading stopped at one. All
+// at once, from LoadedQuestions.
+StoredBank StoredBankFromLoad(const LoadRecorder& load, std::string_view fileBytes);
 
 // Text made piece by piece: kept whole, or handed to a stream a chunk at a
 // time, so that a long output is neither held whole nor moved as it grows.

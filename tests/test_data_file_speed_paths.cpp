@@ -14,6 +14,7 @@
 #include "bank/LoadRecorder.h"
 #include "bank/QuestionRecords.h"
 #include "bank/QuestionSource.h"
+#include "bank/StoredQuestions.h"
 #include "bank/Text.h"
 #include "shell/StepRunner.h"
 #include "shell/platform/Memory.h"

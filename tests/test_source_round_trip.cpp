@@ -9,6 +9,7 @@
 #include "bank/LoadRecorder.h"
 #include "bank/QuestionFile.h"
 #include "bank/QuestionSource.h"
+#include "bank/StoredQuestions.h"
 #include "shell/Failure.h"
 #include "tests/InterchangeSupport.h"
 #include "tests/TestSupport.h"
