@@ -15,7 +15,7 @@ void Text::append(std::string_view utf8, int line)
         return;
     if (utf8_.empty() && later_.empty())
         line_ = line;
-    else if (line != lineAt(utf8_.size()))
+    else if (line != lastLine())
         later_.push_back({static_cast<std::uint32_t>(utf8_.size()), line});
     utf8_.append(utf8);
 }
@@ -31,6 +31,13 @@ void Text::append(const Text& other, std::size_t from, std::size_t to)
         append(std::string_view(other.utf8_).substr(from, end - from), other.lineAt(from));
         from = end;
     }
+}
+
+void Text::clear()
+{
+    utf8_.clear();
+    line_ = 0;
+    later_.clear();
 }
 
 int Text::lineAt(std::size_t pos) const
@@ -127,11 +134,11 @@ bool IsPrintableAscii(char c)
 // once for the whole question, on the line of the first.
 class TextConverter {
 public:
-    std::string convert(const Text& text)
+    // Appends the code-page bytes of `text` to `bytes`.
+    void convert(const Text& text, std::string& bytes)
     {
         const std::string& utf8 = text.utf8();
-        std::string bytes;
-        bytes.reserve(utf8.size());
+        bytes.reserve(bytes.size() + utf8.size());
         for (std::size_t pos = 0; pos < utf8.size();) {
             // Printable ASCII, the same in the code page, a run at a time.
             std::size_t end = pos;
@@ -147,7 +154,6 @@ public:
             append(bytes, c.code, text, pos);
             pos += c.length == 0 ? 1 : c.length;
         }
-        return bytes;
     }
 
     std::vector<SourceError> takeErrors()
@@ -220,12 +226,21 @@ Outcome Converted(Draft draft, int firstLine)
     QuestionRecord question;
     question.NumLines = std::to_string(draft.questionLines.size());
     // Each text is let go once converted: a huge one is held twice at most.
-    for (Text& line : draft.questionLines)
-        AddQuestionLine(question, converter.convert(std::exchange(line, Text())));
+    for (Text& line : draft.questionLines) {
+        // Room for the line's end too, so that a huge line is not held in twice its size.
+        constexpr std::size_t kMostAfterLine = 6;  // CR LF, and two more after a "?"
+        const std::size_t start = question.Question.size();
+        question.Question.reserve(start + line.size() + kMostAfterLine);
+        converter.convert(std::exchange(line, Text()), question.Question);
+        EndQuestionLine(question, start);
+    }
     for (std::size_t i = 0; i < draft.answers.size(); ++i)
-        question.answer(i) = converter.convert(std::exchange(draft.answers[i], Text()));
+        converter.convert(std::exchange(draft.answers[i], Text()), question.answer(i));
     question.AnsNum = std::to_string(draft.right + 1);
-    question.Ref = draft.reference.empty() ? std::string(kNoReferenceText) : converter.convert(draft.reference);
+    if (draft.reference.empty())
+        question.Ref = kNoReferenceText;
+    else
+        converter.convert(draft.reference, question.Ref);
     auto errors = converter.takeErrors();
     if (!errors.empty())
         return {std::nullopt, std::move(errors), {}};

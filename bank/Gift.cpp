@@ -208,6 +208,7 @@ private:
     std::vector<GiftAnswer> splitAnswers(Span answers)
     {
         std::vector<GiftAnswer> split;
+        split.reserve(kAnswerCount + 1);
         const auto isMark = [&](std::size_t pos) { return source_.isPlain(pos, '~') || source_.isPlain(pos, '='); };
         if (!isMark(answers.begin))
             split.push_back({false, source_.lineAt(answers.begin), {answers.begin, answers.end}});
@@ -269,7 +270,7 @@ private:
     Draft draft_;
 };
 
-Outcome ReadGiftQuestion(GiftBlock block)
+Outcome ReadGiftQuestion(GiftBlock& block)
 {
     if (!block.invalidLines.empty()) {
         Outcome invalid;
@@ -284,7 +285,7 @@ Outcome ReadGiftQuestion(GiftBlock block)
         return Rejected(reject);
     }
     const int firstLine = block.firstLine;
-    block = GiftBlock();  // the question's texts are in the draft
+    block.clear();  // the question's texts are in the draft
     return Converted(std::move(draft), firstLine);
 }
 
@@ -295,10 +296,10 @@ ImportResult ReadGift(std::string_view utf8, BankBuilder& builder)
     // part of its line.
     const bool crOnly = utf8.find('\n') == std::string_view::npos && utf8.find('\r') != std::string_view::npos;
     ForEachGiftBlock(WithoutByteOrderMark(utf8), crOnly ? LineBreaks::Any : LineBreaks::Lf,
-                     [&builder](GiftBlock&& block) {
+                     [&builder](GiftBlock& block) {
                          const int firstLine = block.firstLine;
                          if (!IsCategory(block))
-                             builder.add(ReadGiftQuestion(std::move(block)), firstLine);
+                             builder.add(ReadGiftQuestion(block), firstLine);
                          else if (block.secondLine != 0)
                              builder.add(Rejected({block.secondLine, std::string(kUnderCategory)}), firstLine);
                      });

@@ -48,9 +48,9 @@ std::string_view TrimmedLine(std::string_view text)
     return text.substr(begin, text.find_last_not_of(" \t") + 1 - begin);
 }
 
-bool IsCommentLine(std::string_view text)
+bool IsComment(std::string_view trimmed)
 {
-    return TrimmedLine(text).substr(0, 2) == "//";
+    return trimmed.substr(0, 2) == "//";
 }
 
 std::string_view BytesOf(const GiftText& source, Span span)
@@ -90,6 +90,21 @@ void GiftBlock::add(const TextLine& line)
     if (!IsValidUtf8(line.text))
         invalidLines.push_back(line.number);
     AppendUnescaped(text, line.text, line.number);
+}
+
+void GiftBlock::clear()
+{
+    constexpr std::size_t kKeptBytes = 64 * 1024;
+    if (text.bytes().size() > kKeptBytes) {
+        *this = GiftBlock();
+        return;
+    }
+    firstLine = 0;
+    firstText = {};
+    secondLine = 0;
+    text.text.clear();
+    text.escaped.clear();
+    invalidLines.clear();
 }
 
 bool IsCategory(const GiftBlock& block)

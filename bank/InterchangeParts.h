@@ -57,8 +57,13 @@ public:
     std::size_t size() const { return utf8_.size(); }
     // The line of the byte at `pos`; the first line for an empty text.
     int lineAt(std::size_t pos) const;
+    // Empty again, keeping the room it had for the next text.
+    void clear();
 
 private:
+    // The line of the last byte: the one the next byte stands on unless told otherwise.
+    int lastLine() const { return later_.empty() ? line_ : later_.back().line; }
+
     // Four bytes for the place (the tool reads no source over 64 MiB), so
     // that a text of many short lines takes little more than its bytes.
     struct LineFrom {
