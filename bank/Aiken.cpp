@@ -47,13 +47,6 @@ bool IsAnswerLine(std::string_view text)
     return text.substr(0, kAikenAnswerBytes.size()) == kAikenAnswerBytes;
 }
 
-std::string_view TrimmedBlankBytes(std::string_view text)
-{
-    text.remove_prefix(std::min(text.find_first_not_of(" \t"), text.size()));
-    text.remove_suffix(text.size() - (text.find_last_not_of(" \t") + 1));
-    return text;
-}
-
 // "Answer: A", "answer : a": meant as the answer line, and no answer line.
 bool IsMiswrittenAnswerLine(std::string_view text)
 {
@@ -247,6 +240,7 @@ private:
     void start(const AikenLine& line, std::string_view text)
     {
         open_.emplace();
+        open_->choices.reserve(kAnswerCount);
         open_->firstLine = line.number;
         open_->text = Text(text, line.number);
         if (!line.valid)

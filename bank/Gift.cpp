@@ -172,15 +172,16 @@ private:
     // Exactly one right answer; a second one is named on its line.
     void checkRight(const std::vector<GiftAnswer>& answers) const
     {
-        std::vector<int> lines;
+        std::size_t count = 0;
+        int secondLine = 0;
         for (const GiftAnswer& answer : answers) {
-            if (answer.right)
-                lines.push_back(answer.line);
+            if (answer.right && ++count == 2)
+                secondLine = answer.line;
         }
-        if (lines.empty())
+        if (count == 0)
             reject(firstLine_, "no right answer (\"=\"); a card has exactly one");
-        if (lines.size() > 1)
-            reject(lines[1], std::to_string(lines.size()) + " right answers (\"=\"); a card has exactly one");
+        if (count > 1)
+            reject(secondLine, std::to_string(count) + " right answers (\"=\"); a card has exactly one");
     }
 
     // Only a multiple-choice question ("~" answers) can become a card.
@@ -209,7 +210,10 @@ private:
     {
         std::vector<GiftAnswer> split;
         split.reserve(kAnswerCount + 1);
-        const auto isMark = [&](std::size_t pos) { return source_.isPlain(pos, '~') || source_.isPlain(pos, '='); };
+        const std::string& bytes = source_.bytes();
+        const auto isMark = [&](std::size_t pos) {
+            return (bytes[pos] == '~' || bytes[pos] == '=') && !source_.isEscaped(pos);
+        };
         if (!isMark(answers.begin))
             split.push_back({false, source_.lineAt(answers.begin), {answers.begin, answers.end}});
         for (std::size_t pos = answers.begin; pos < answers.end; ++pos) {

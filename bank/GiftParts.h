@@ -16,8 +16,6 @@
 
 namespace qd::interchange::gift {
 
-// The bytes of a line without the blanks at its ends.
-std::string_view TrimmedLine(std::string_view text);
 // A line that starts with "//", once trimmed.
 bool IsComment(std::string_view trimmed);
 
@@ -71,7 +69,7 @@ void ForEachGiftBlock(std::string_view text, LineBreaks breaks, Take take)
     GiftBlock block;
     LineReader lines(text, breaks);
     for (TextLine line {}; lines.next(line);) {
-        const std::string_view trimmed = TrimmedLine(line.text);
+        const std::string_view trimmed = TrimmedBlankBytes(line.text);
         if (trimmed.empty() && !block.empty()) {
             take(block);
             block.clear();

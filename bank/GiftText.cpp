@@ -40,14 +40,6 @@ int LineOf(const GiftText& source, Span text, int otherwise)
 
 }  // namespace
 
-std::string_view TrimmedLine(std::string_view text)
-{
-    const std::size_t begin = text.find_first_not_of(" \t");
-    if (begin == std::string_view::npos)
-        return {};
-    return text.substr(begin, text.find_last_not_of(" \t") + 1 - begin);
-}
-
 bool IsComment(std::string_view trimmed)
 {
     return trimmed.substr(0, 2) == "//";
@@ -109,7 +101,7 @@ void GiftBlock::clear()
 
 bool IsCategory(const GiftBlock& block)
 {
-    return TrimmedLine(block.firstText).substr(0, 10) == "$CATEGORY:";
+    return TrimmedBlankBytes(block.firstText).substr(0, 10) == "$CATEGORY:";
 }
 
 std::size_t Find(const GiftText& source, char c, std::size_t from, std::size_t to)
@@ -140,20 +132,16 @@ std::size_t AfterTitle(const GiftText& source, Span text)
 
 std::size_t FindGeneralFeedback(const GiftText& source, Span text)
 {
-    const std::string_view bytes = source.bytes();
-    if (text.end - text.begin < 4)
-        return text.end;
-    for (std::size_t pos = text.end - 4;;) {
-        const std::size_t found = bytes.rfind("####", pos);
-        if (found == std::string_view::npos || found < text.begin)
-            return text.end;
-        if (!source.isEscaped(found) && !source.isEscaped(found + 1) && !source.isEscaped(found + 2)
-            && !source.isEscaped(found + 3))
-            return found;
-        if (found == 0)
-            return text.end;
-        pos = found - 1;
+    constexpr std::string_view kMark = "####";
+    const std::string_view bytes = BytesOf(source, text);
+    std::size_t last = text.end;
+    for (std::size_t found = bytes.find(kMark); found != std::string_view::npos; found = bytes.find(kMark, found + 1)) {
+        const std::size_t pos = text.begin + found;
+        const auto plain = [&](std::size_t i) { return !source.isEscaped(pos + i); };
+        if (plain(0) && plain(1) && plain(2) && plain(3))
+            last = pos;
     }
+    return last;
 }
 
 FormattedText WithoutMark(const GiftText& source, Span text, GiftFormat otherwise)

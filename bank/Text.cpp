@@ -94,6 +94,15 @@ std::u32string_view TrimmedBlanks(std::u32string_view text)
     return text;
 }
 
+std::string_view TrimmedBlankBytes(std::string_view text)
+{
+    while (!text.empty() && IsBlank(static_cast<unsigned char>(text.front())))
+        text.remove_prefix(1);
+    while (!text.empty() && IsBlank(static_cast<unsigned char>(text.back())))
+        text.remove_suffix(1);
+    return text;
+}
+
 Utf8Char DecodeUtf8At(std::string_view bytes, std::size_t pos)
 {
     const auto at = [&](std::size_t i) { return static_cast<unsigned char>(bytes[i]); };
