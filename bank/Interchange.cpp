@@ -74,7 +74,8 @@ void BankBuilder::add(Outcome outcome, int firstLine, HeldNotes* held)
     else
         ++result_.skipped;
     std::vector<SourceError>& messages = imported ? outcome.notes : outcome.errors;
-    std::stable_sort(messages.begin(), messages.end(), ByLine);
+    if (messages.size() > 1)  // a sort of one would still ask for a buffer
+        std::stable_sort(messages.begin(), messages.end(), ByLine);
     for (SourceError& message : messages) {
         if (held)
             release(*held, message.line);
