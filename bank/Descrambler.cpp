@@ -20,39 +20,82 @@ constexpr std::uint8_t Code(char c)
 }
 
 // The codes the scrambler writes as an escape pair: NUL, the escape itself,
-// LF, CR and the end-of-file mark.
+// LF, CR and the end-of-file mark. One bit each, tested without a branch per code.
+constexpr std::uint32_t kEscapedCodes = (1U << 0x00) | (1U << 0x01) | (1U << 0x0A) | (1U << 0x0D) | (1U << 0x1A);
+
 constexpr bool MustEscape(std::uint8_t code)
 {
-    return code == 0x00 || code == 0x01 || code == 0x0A || code == 0x0D || code == 0x1A;
+    return code < 32 && ((kEscapedCodes >> code) & 1U) != 0;
 }
 
-// True when a code that must be escaped, the escape itself aside, stands in
-// `text`. Sixteen bytes at a time, compared as vectors (GCC and Clang).
-bool HoldsUnescaped(std::string_view text)
+// Sixteen bytes at a time, compared as vectors (GCC and Clang); comparing two
+// vectors of bytes gives a vector of masks, 0 or -1.
+using Bytes = std::uint8_t __attribute__((vector_size(16)));
+using Masks = std::int8_t __attribute__((vector_size(16)));
+constexpr std::size_t kWidth = sizeof(Bytes);
+
+Bytes Load(const void* at)
 {
-    using Bytes = std::uint8_t __attribute__((vector_size(16)));
-    constexpr std::size_t kWidth = sizeof(Bytes);
-    if (text.size() < kWidth) {
-        for (const char c : text) {
-            if (MustEscape(Code(c)) && c != kEscape)
-                return true;
-        }
-        return false;
-    }
-    // What comparing two vectors of bytes gives: a vector of masks, 0 or -1.
-    using Masks = std::int8_t __attribute__((vector_size(16)));
-    Masks found {};
-    const auto take = [&](std::size_t at) {
-        Bytes chunk;
-        std::memcpy(&chunk, text.data() + at, kWidth);
-        found |= (chunk == 0x00) | (chunk == 0x0A) | (chunk == 0x0D) | (chunk == 0x1A);
-    };
-    for (std::size_t at = 0; at + kWidth <= text.size(); at += kWidth)
-        take(at);
-    take(text.size() - kWidth);  // the last bytes, overlapping the ones before
+    Bytes bytes;
+    std::memcpy(&bytes, at, kWidth);
+    return bytes;
+}
+
+// Set where a byte is a code that must be escaped, the escape itself aside.
+Masks Unescaped(Bytes bytes)
+{
+    return (bytes == 0x00) | (bytes == 0x0A) | (bytes == 0x0D) | (bytes == 0x1A);
+}
+
+bool AnySet(Masks masks)
+{
     std::uint64_t halves[2];
-    std::memcpy(halves, &found, sizeof(halves));
+    std::memcpy(halves, &masks, sizeof(halves));
     return (halves[0] | halves[1]) != 0;
+}
+
+// The place of the first set mask, or kWidth when none is set.
+std::size_t FirstSet(Masks masks)
+{
+    std::uint64_t halves[2];
+    std::memcpy(halves, &masks, sizeof(halves));
+    if (halves[0] != 0)
+        return static_cast<std::size_t>(__builtin_ctzll(halves[0])) / 8;
+    if (halves[1] != 0)
+        return 8 + static_cast<std::size_t>(__builtin_ctzll(halves[1])) / 8;
+    return kWidth;
+}
+
+// `code` as the scrambler writes it, at `out`; returns the place after it.
+char* PutCode(char* out, std::uint8_t code)
+{
+    if (MustEscape(code)) {
+        *out++ = kEscape;
+        *out++ = static_cast<char>(code + 1);
+    } else {
+        *out++ = static_cast<char>(code);
+    }
+    return out;
+}
+
+// `codes` escaped, at `out`: sixteen at a time where none needs an escape,
+// as about three runs of sixteen in four do.
+char* PutEscaped(char* out, std::string_view codes)
+{
+    std::size_t at = 0;
+    for (; at + kWidth <= codes.size(); at += kWidth) {
+        const Bytes bytes = Load(codes.data() + at);
+        if (AnySet(Unescaped(bytes) | (bytes == Code(kEscape)))) {
+            for (std::size_t i = at; i < at + kWidth; ++i)
+                out = PutCode(out, Code(codes[i]));
+        } else {
+            std::memcpy(out, &bytes, kWidth);
+            out += kWidth;
+        }
+    }
+    for (; at < codes.size(); ++at)
+        out = PutCode(out, Code(codes[at]));
+    return out;
 }
 
 void CheckInputs(std::string_view key, std::string_view text)
@@ -128,56 +171,60 @@ const ExpandedKey& Expanded(std::string_view key)
 // The place in the key stream, running on across the whole text.
 class KeyCursor {
 public:
-    explicit KeyCursor(const ExpandedKey& key) : key_(&key) { }
+    explicit KeyCursor(const ExpandedKey& key) : start_(key.stream()), end_(start_ + key.size()), at_(start_) { }
 
     std::uint8_t next()
     {
-        const std::uint8_t code = key_->stream()[position_];
-        if (++position_ == key_->size())
-            position_ = 0;
+        const std::uint8_t code = *at_;
+        if (++at_ == end_)
+            at_ = start_;
         return code;
     }
 
-    // `count` bytes from `in`, combined with the key, to `out`.
+    // The next sixteen codes, where the cursor stays.
+    Bytes codes() const { return Load(at_); }
+
+    void skip(std::size_t count)
+    {
+        at_ += count;
+        while (at_ >= end_)
+            at_ -= end_ - start_;
+    }
+
+    // `count` bytes from `in`, at most kStreamRun, combined with the key, to
+    // `out`, which may be `in`.
     void combine(const char* in, std::size_t count, char* out)
     {
-        while (count > 0) {
-            const std::size_t run = std::min(count, kStreamRun);
-            const std::uint8_t* codes = key_->stream() + position_;
-            for (std::size_t i = 0; i < run; ++i)
-                out[i] = static_cast<char>(Code(in[i]) ^ codes[i]);
-            position_ = (position_ + run) % key_->size();
-            in += run;
-            out += run;
-            count -= run;
-        }
+        for (std::size_t i = 0; i < count; ++i)
+            out[i] = static_cast<char>(Code(in[i]) ^ at_[i]);
+        at_ = start_ + (static_cast<std::size_t>(at_ - start_) + count) % static_cast<std::size_t>(end_ - start_);
     }
 
 private:
-    const ExpandedKey* key_;
-    std::size_t position_ = 0;
+    const std::uint8_t* start_;
+    const std::uint8_t* end_;
+    const std::uint8_t* at_;
 };
 
-// `text` combined with the key and escaped, written at `out`; returns the
-// place after it. A piece at a time is combined in one go, then escaped.
-char* PutScrambled(char* out, std::string_view text, KeyCursor& key)
+// The header and then `text`, combined with the key and escaped, written at
+// `out`; returns the place after them. A piece of kStreamRun codes at a time
+// is combined in one go, then escaped; the header goes in the first piece.
+char* PutScrambled(char* out, std::string_view header, std::string_view text, KeyCursor& key)
 {
-    std::array<char, kStreamRun> combined;
-    while (!text.empty()) {
-        const std::size_t count = std::min(text.size(), combined.size());
-        key.combine(text.data(), count, combined.data());
-        for (std::size_t i = 0; i < count; ++i) {
-            const std::uint8_t code = Code(combined[i]);
-            if (MustEscape(code)) {
-                *out++ = kEscape;
-                *out++ = static_cast<char>(code + 1);
-            } else {
-                *out++ = static_cast<char>(code);
-            }
-        }
-        text.remove_prefix(count);
+    std::array<char, kStreamRun> piece;
+    std::size_t count = header.size();
+    std::copy(header.begin(), header.end(), piece.begin());
+    for (;;) {
+        const std::size_t more = std::min(text.size(), piece.size() - count);
+        std::copy_n(text.begin(), more, piece.begin() + static_cast<std::ptrdiff_t>(count));
+        text.remove_prefix(more);
+        count += more;
+        key.combine(piece.data(), count, piece.data());
+        out = PutEscaped(out, std::string_view(piece.data(), count));
+        if (text.empty())
+            return out;
+        count = 0;
     }
-    return out;
 }
 
 // Unescapes and combines with the key what lies between the markers.
@@ -196,21 +243,25 @@ public:
         return static_cast<char>(code ^ key_.next());
     }
 
-    // The body to `out`, at most until `outEnd`: the runs between escapes
-    // combined with the key in one go. Returns the place after what was written.
+    // The body to `out`, at most until `outEnd`. Returns the place after what
+    // was written. Sixteen characters are combined with the key at a time, of
+    // which those before the first escape are kept; then the escape pair.
     char* read(char* out, const char* outEnd)
     {
-        while (p_ != end_ && out != outEnd) {
-            const auto left = static_cast<std::size_t>(end_ - p_);
-            const auto* escape = static_cast<const char*>(std::memchr(p_, kEscape, left));
-            const auto run =
-                std::min(escape ? static_cast<std::size_t>(escape - p_) : left, static_cast<std::size_t>(outEnd - out));
-            key_.combine(p_, run, out);
+        while (end_ - p_ >= static_cast<std::ptrdiff_t>(kWidth)
+               && outEnd - out >= static_cast<std::ptrdiff_t>(kWidth)) {
+            const Bytes bytes = Load(p_);
+            const Bytes combined = bytes ^ key_.codes();
+            std::memcpy(out, &combined, kWidth);
+            const std::size_t run = FirstSet(bytes == Code(kEscape));
             out += run;
             p_ += run;
-            if (p_ != end_ && out != outEnd && *p_ == kEscape)
+            key_.skip(run);
+            if (run < kWidth)
                 *out++ = next();
         }
+        while (p_ != end_ && out != outEnd)
+            *out++ = next();
         return out;
     }
 
@@ -261,9 +312,7 @@ void AppendScrambled(std::string& out, std::string_view key, std::string_view pl
     // Every character escaped is the longest the line can be.
     out.resize(start + kStartMarker.size() + 2 * (kHeaderLength + plain.size()) + kEndMarker.size());
     char* o = std::copy(kStartMarker.begin(), kStartMarker.end(), out.data() + start);
-    // Header first, then the text, combined with the key and escaped on the way.
-    o = PutScrambled(o, expanded.header(), cursor);
-    o = PutScrambled(o, plain, cursor);
+    o = PutScrambled(o, expanded.header(), plain, cursor);
     o = std::copy(kEndMarker.begin(), kEndMarker.end(), o);
     out.resize(static_cast<std::size_t>(o - out.data()));
 }
@@ -280,16 +329,34 @@ bool IsScrambledAsWritten(std::string_view scrambled)
     if (scrambled.size() < kStartMarker.size() + kEndMarker.size() || !HasScrambleMarkers(scrambled))
         return false;
     const std::string_view body = scrambled.substr(kStartMarker.size(), scrambled.size() - 8);
-    // No code that must be escaped stands alone (the escape itself aside)...
-    if (HoldsUnescaped(body))
-        return false;
-    // ...and every escape stands for a code that must be escaped.
+    // No code that must be escaped stands alone (the escape itself aside),
+    // and every escape stands for a code that must be escaped: sixteen
+    // characters at a time, up to each escape.
     const char* p = body.data();
     const char* const end = p + body.size();
-    while ((p = static_cast<const char*>(std::memchr(p, kEscape, static_cast<std::size_t>(end - p)))) != nullptr) {
-        if (end - p < 2 || p[1] == 0 || !MustEscape(static_cast<std::uint8_t>(Code(p[1]) - 1)))
+    const auto escapesACode = [&] {
+        return end - p >= 2 && p[1] != 0 && MustEscape(static_cast<std::uint8_t>(Code(p[1]) - 1));
+    };
+    while (end - p >= static_cast<std::ptrdiff_t>(kWidth)) {
+        const Bytes bytes = Load(p);
+        if (AnySet(Unescaped(bytes)))
+            return false;
+        const std::size_t run = FirstSet(bytes == Code(kEscape));
+        p += run;
+        if (run == kWidth)
+            continue;
+        if (!escapesACode())
             return false;
         p += 2;
+    }
+    for (; p < end; ++p) {
+        if (*p != kEscape && MustEscape(Code(*p)))
+            return false;
+        if (*p != kEscape)
+            continue;
+        if (!escapesACode())
+            return false;
+        ++p;
     }
     return true;
 }
@@ -306,12 +373,12 @@ void AppendDescrambled(std::string& out, std::string_view key, std::string_view 
     const std::size_t start = out.size();
     out.resize(start + body.size());
     try {
-        std::size_t checked = 0;
-        bool headerMatches = true;
-        for (; checked < kHeaderLength && !reader.atEnd(); ++checked)
-            headerMatches = reader.next() == header[checked] && headerMatches;
+        std::array<char, kHeaderLength> read {};
+        const char* const readEnd = reader.read(read.data(), read.data() + read.size());
+        const bool headerMatches =
+            std::string_view(read.data(), static_cast<std::size_t>(readEnd - read.data())) == header;
         char* const o = reader.read(out.data() + start, out.data() + out.size());
-        if (!headerMatches || checked < kHeaderLength)
+        if (!headerMatches)
             Raise(failure::kDescrambleRejected, "check header does not match (wrong key or damaged line)");
         out.resize(static_cast<std::size_t>(o - out.data()));
     } catch (...) {

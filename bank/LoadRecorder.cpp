@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <functional>
 
+#include "shell/platform/Memory.h"
+
 namespace qd {
 
 namespace {
@@ -52,10 +54,11 @@ std::vector<DataLine> SplitDataLines(std::string_view bytes)
 LoadRecorder::LoadRecorder(std::string_view fileBytes) : fileBytes_(fileBytes)
 {
     // A line for each LF, which is every line of a file with CR LF ends.
-    std::size_t ends = 0;
-    for (std::size_t at = fileBytes.find('\n'); at != std::string_view::npos; at = fileBytes.find('\n', at + 1))
-        ++ends;
-    lines_.reserve(ends + 1);
+    const auto ends = static_cast<std::size_t>(std::count(fileBytes.begin(), fileBytes.end(), '\n'));
+    ReserveLarge(lines_, ends + 1);
+    // The texts the program takes from the lines are shorter than the lines:
+    // one block holds them all.
+    ReserveLarge(blocks_.emplace_back(), fileBytes.size());
 }
 
 std::string_view LoadRecorder::keep(std::string_view text)
@@ -96,8 +99,10 @@ StoredBank StoredBankFromLoad(const LoadRecorder& load, std::string_view fileByt
 {
     StoredBank bank;
     const auto& lines = load.lines();
-    bank.questions.reserve(static_cast<std::size_t>(std::count_if(
-        lines.begin(), lines.end(), [](const ReadLine& line) { return line.role == LineRole::NumLines; })));
+    ReserveLarge(bank.questions,
+                 static_cast<std::size_t>(std::count_if(lines.begin(), lines.end(), [](const ReadLine& line) {
+                     return line.role == LineRole::NumLines;
+                 })));
     for (const ReadLine& line : lines) {
         if (line.role == LineRole::NumLines || bank.questions.empty())
             bank.questions.emplace_back();

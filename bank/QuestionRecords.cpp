@@ -10,6 +10,7 @@
 #include "bank/Text.h"
 #include "shell/Failure.h"
 #include "shell/StepRunner.h"
+#include "shell/platform/Memory.h"
 
 namespace qd {
 
@@ -135,7 +136,7 @@ void ReadQuestionRecords(std::string_view bytes, QuestionBank& bank, Steps& step
         spare = SpareRecords(std::exchange(bank.table, {}));
         bank.count = 0;
         spare.growTo(bank.table, 1);
-        bank.table.reserve(RecordsAtMost(bytes.size()));
+        ReserveLarge(bank.table, RecordsAtMost(bytes.size()));
     });
 
     bool stop = false;

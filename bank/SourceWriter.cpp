@@ -12,6 +12,7 @@
 #include "bank/Text.h"
 #include "shell/CodePage.h"
 #include "shell/Failure.h"
+#include "shell/platform/Memory.h"
 
 namespace qd {
 
@@ -28,23 +29,19 @@ void Require(bool condition, const char* reason)
         Raise(failure::kInvalidArgument, reason);
 }
 
-// The record's question text as AddQuestionLine builds it from `lines`.
-std::string QuestionText(const std::vector<std::string>& lines)
-{
-    QuestionRecord joined;
-    for (const std::string& line : lines)
-        AddQuestionLine(joined, line);
-    return std::move(joined.Question);
-}
-
-// A question the loader reads back as it is.
-void CheckStoredQuestion(const QuestionRecord& question, const std::vector<std::string>& lines)
+// A question the loader reads back as it is. `joined` is room for its text
+// as AddQuestionLine builds it from `lines`, reused from question to question.
+void CheckStoredQuestion(const QuestionRecord& question, const std::vector<std::string_view>& lines,
+                         QuestionRecord& joined)
 {
     const auto count = NumberOf(question.NumLines);
     Require(count && *count >= 0 && *count <= kMaxQuestionLines, "count of question lines not 0 to 255");
     Require(static_cast<std::size_t>(*count) == lines.size(),
             "count of question lines differs from the question lines");
-    Require(QuestionText(lines) == question.Question, "question text not made of question lines");
+    joined.Question.clear();
+    for (const std::string_view line : lines)
+        AddQuestionLine(joined, line);
+    Require(joined.Question == question.Question, "question text not made of question lines");
     Require(IsAnswerNumber(question.AnsNum), "answer number not 1 to 4");
 }
 
@@ -54,12 +51,12 @@ void AppendLine(std::string& file, std::string_view plain)
     file += "\r\n";
 }
 
-void AppendQuestion(std::string& file, const QuestionRecord& question)
+void AppendQuestion(std::string& file, const QuestionRecord& question, QuestionRecord& joined)
 {
-    const std::vector<std::string> lines = QuestionLinesOf(question);
-    CheckStoredQuestion(question, lines);
+    const std::vector<std::string_view> lines = QuestionLineViews(question);
+    CheckStoredQuestion(question, lines, joined);
     AppendLine(file, question.NumLines);
-    for (const std::string& line : lines)
+    for (const std::string_view line : lines)
         AppendLine(file, line);
     for (std::size_t i = 0; i < kAnswerCount; ++i)
         AppendLine(file, question.answer(i));
@@ -175,9 +172,10 @@ std::string WriteDataFile(const StoredBank& bank)
     }
     const std::size_t lineOverhead = kStartMarker.size() + 9 + kEndMarker.size() + 2;
     std::string file;
-    file.reserve(size + size / 16 + lines * (lineOverhead + 1) + (bank.endLine ? bank.endLine->size() + 2 : 0));
+    ReserveLarge(file, size + size / 16 + lines * (lineOverhead + 1) + (bank.endLine ? bank.endLine->size() + 2 : 0));
+    QuestionRecord joined;
     for (const QuestionRecord& question : bank.questions)
-        AppendQuestion(file, question);
+        AppendQuestion(file, question, joined);
     if (bank.endLine) {
         file += *bank.endLine;
         file += "\r\n";

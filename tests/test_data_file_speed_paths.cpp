@@ -1,6 +1,10 @@
 // The shortcuts that make the tool and the loader fast give what the plain
 // way gives: escapes checked without scrambling again, lines found a window
-// at a time, records the tool does not keep, ASCII source lines read as bytes.
+// at a time, records the tool does not keep, ASCII source lines read as bytes,
+// big buffers on huge pages.
+#include <cstdint>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -12,6 +16,7 @@
 #include "bank/QuestionSource.h"
 #include "bank/Text.h"
 #include "shell/StepRunner.h"
+#include "shell/platform/Memory.h"
 #include "tests/TestSupport.h"
 
 namespace qd::test {
@@ -191,6 +196,41 @@ TEST(AsciiSourceLines, ReadAsTheSameValuesAndMistakesAsOtherLines)
     ASSERT_TRUE(wide.errors.empty());
     EXPECT_EQ(QuestionLinesOf(ascii.bank.questions.at(0)), std::vector<std::string> {"xA\\ y"});
     EXPECT_EQ(QuestionLinesOf(wide.bank.questions.at(0)), std::vector<std::string> {"xA\\ y\t\xE9"});
+}
+
+// The flags of the mapping of this process that holds `address`, as
+// /proc/self/smaps lists them ("rd wr mr mw me ac hg" ...).
+std::string MappingFlags(const void* address)
+{
+    const auto at = reinterpret_cast<std::uintptr_t>(address);
+    std::ifstream maps("/proc/self/smaps");
+    bool inside = false;
+    for (std::string line; std::getline(maps, line);) {
+        std::uintptr_t from = 0;
+        std::uintptr_t to = 0;
+        char dash = 0;
+        std::istringstream range(line);
+        if (range >> std::hex >> from >> dash >> to && dash == '-' && line.find(' ') > line.find('-'))
+            inside = from <= at && at < to;
+        else if (inside && line.rfind("VmFlags:", 0) == 0)
+            return line;
+    }
+    return {};
+}
+
+TEST(LargeBuffers, AskForHugePagesForTheirWholeHugePages)
+{
+    std::ifstream setting("/sys/kernel/mm/transparent_hugepage/enabled");
+    std::string modes;
+    if (!std::getline(setting, modes) || modes.find("[never]") != std::string::npos)
+        GTEST_SKIP() << "this system offers no transparent huge pages";
+    constexpr std::size_t kHugePage = std::size_t {2} << 20;
+    std::vector<char> big;
+    ReserveLarge(big, 5 * kHugePage);
+    const auto start = reinterpret_cast<std::uintptr_t>(big.data());
+    const std::uintptr_t firstWhole = (start + kHugePage - 1) / kHugePage * kHugePage;
+    EXPECT_NE(MappingFlags(big.data() + (firstWhole - start)).find(" hg"), std::string::npos);
+    EXPECT_NE(MappingFlags(big.data() + (firstWhole - start) + 3 * kHugePage).find(" hg"), std::string::npos);
 }
 
 }  // namespace

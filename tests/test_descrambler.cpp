@@ -49,11 +49,11 @@ TEST_F(DescramblerTest, EverySingleCharacterRoundTrips)
     }
 }
 
-TEST_F(DescramblerTest, ScrambledFormFollowsTheExpandedKey)
+// The scrambled form of `plain` under key "A" (65), L = 1, a character at a
+// time: expanded key 1, 64, 65, 64, 1; header "\x01@A001005".
+std::string ScrambledWithKeyA(const std::string& plain)
 {
-    // Key "A" (65), L = 1: expanded key 1, 64, 65, 64, 1; header "\x01@A001005".
-    const std::string scrambled = DescrambleLine("A", "B", 1);
-    std::string body = std::string("\x01@A001005", 9) + "B";
+    std::string body = std::string("\x01@A001005", 9) + plain;
     const std::string expanded = "\x01@A@\x01";
     for (std::size_t i = 0; i < body.size(); ++i)
         body[i] = static_cast<char>(body[i] ^ expanded[i % expanded.size()]);
@@ -66,7 +66,26 @@ TEST_F(DescramblerTest, ScrambledFormFollowsTheExpandedKey)
             escaped += c;
         }
     }
-    EXPECT_EQ(scrambled, std::string(kStartMarker) + escaped + std::string(kEndMarker));
+    return std::string(kStartMarker) + escaped + std::string(kEndMarker);
+}
+
+TEST_F(DescramblerTest, ScrambledFormFollowsTheExpandedKey)
+{
+    EXPECT_EQ(DescrambleLine("A", "B", 1), ScrambledWithKeyA("B"));
+    // Texts of every length around the sixteen characters taken at a time,
+    // with codes that need escapes at every place and escape pairs across
+    // every boundary.
+    std::string plain;
+    for (int i = 0; plain.size() < 600; ++i)
+        plain += static_cast<char>(i % 7 == 0 ? "\x40\x41\x4B\x4C\x5B"[i % 5] : 'a' + i % 26);
+    for (std::size_t length = 1; length <= plain.size(); length += length < 80 ? 1 : 37) {
+        const std::string text = plain.substr(0, length);
+        const std::string scrambled = DescrambleLine("A", text, 1);
+        ASSERT_EQ(scrambled, ScrambledWithKeyA(text)) << "length " << length;
+        ASSERT_TRUE(IsScrambledAsWritten(scrambled)) << "length " << length;
+        ASSERT_EQ(DescrambleText("A", scrambled), text) << "length " << length;
+    }
+    EXPECT_TRUE(log->entries.empty());
 }
 
 TEST_F(DescramblerTest, FirstPlainCharacterMeetsTheTenthKeyCharacter)
@@ -119,10 +138,17 @@ TEST_F(DescramblerTest, DamagedEscapesAreInvalidArguments)
     // Seven characters whose first four and last four are the two markers.
     const std::string overlapping("\x01\xC9\xE7\x01\xD3\xC1\x01", 7);
 
+    // The same far into a long line, past the characters taken sixteen at a time.
+    const std::string longLine = ScrambleText(kQuestionKey, std::string(100, 'x'));
+    const std::string longEndsInEscape = longLine.substr(0, longLine.size() - 4) + "\x01" + std::string(kEndMarker);
+    const std::string longEscapeOfZero = longLine.substr(0, 60) + "\x01" + std::string(1, '\0') + longLine.substr(60);
+
     EXPECT_EQ(DescrambleLine(kQuestionKey, endsInEscape, 0), "");
     EXPECT_EQ(DescrambleLine(kQuestionKey, escapeOfZero, 0), "");
     EXPECT_EQ(DescrambleLine(kQuestionKey, overlapping, 0), "");
-    EXPECT_EQ(log->entries, std::vector<LogEntry>(3, LogEntry {5, "3408"}));
+    EXPECT_EQ(DescrambleLine(kQuestionKey, longEndsInEscape, 0), "");
+    EXPECT_EQ(DescrambleLine(kQuestionKey, longEscapeOfZero, 0), "");
+    EXPECT_EQ(log->entries, std::vector<LogEntry>(5, LogEntry {5, "3408"}));
 }
 
 TEST_F(DescramblerTest, ConversionsGiveTheReasonWithoutLogging)

@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include "shell/Failure.h"
+#include "shell/platform/Memory.h"
 #include "shell/platform/TemporaryFile.h"
 
 namespace qd {
@@ -164,7 +165,10 @@ std::string ReadRegularFile(const std::filesystem::path& path, std::size_t maxBy
 
     // One byte more than the size, to see the end; a file that grows
     // meanwhile is read on, up to the limit.
-    std::string bytes(static_cast<std::size_t>(status.st_size) + 1, '\0');
+    const std::size_t expected = static_cast<std::size_t>(status.st_size) + 1;
+    std::string bytes;
+    ReserveLarge(bytes, expected);
+    bytes.resize(expected);
     std::size_t done = 0;
     for (;;) {
         if (done == bytes.size()) {
