@@ -210,14 +210,15 @@ private:
     {
         std::vector<GiftAnswer> split;
         split.reserve(kAnswerCount + 1);
-        const std::string& bytes = source_.bytes();
-        const auto isMark = [&](std::size_t pos) {
-            return (bytes[pos] == '~' || bytes[pos] == '=') && !source_.isEscaped(pos);
-        };
-        if (!isMark(answers.begin))
+        const std::string_view bytes = source_.bytes();
+        const auto isMarkByte = [](char c) { return c == '~' || c == '='; };
+        if (!isMarkByte(bytes[answers.begin]) || source_.isEscaped(answers.begin))
             split.push_back({false, source_.lineAt(answers.begin), {answers.begin, answers.end}});
-        for (std::size_t pos = answers.begin; pos < answers.end; ++pos) {
-            if (!isMark(pos))
+        const auto end = bytes.begin() + static_cast<std::ptrdiff_t>(answers.end);
+        for (auto mark = std::find_if(bytes.begin() + static_cast<std::ptrdiff_t>(answers.begin), end, isMarkByte);
+             mark != end; mark = std::find_if(mark + 1, end, isMarkByte)) {
+            const auto pos = static_cast<std::size_t>(mark - bytes.begin());
+            if (source_.isEscaped(pos))
                 continue;
             if (!split.empty())
                 split.back().text.end = pos;
@@ -229,7 +230,7 @@ private:
             if (answer.right)
                 continue;
             if (const auto weight = WeightAt(BytesOf(source_, answer.text))) {
-                const std::string written(BytesOf(source_, answer.text).substr(0, weight->end));
+                const std::string_view written = BytesOf(source_, answer.text).substr(0, weight->end);
                 if (!weight->zero && !weight->negative)
                     reject(answer.line, "answer weights (" + Quoted(written) + ") are not supported");
                 if (weight->negative)

@@ -86,7 +86,7 @@ void GiftBlock::add(const TextLine& line)
 
 void GiftBlock::clear()
 {
-    constexpr std::size_t kKeptBytes = 64 * 1024;
+    constexpr std::size_t kKeptBytes = std::size_t {64} * 1024;
     if (text.bytes().size() > kKeptBytes) {
         *this = GiftBlock();
         return;
