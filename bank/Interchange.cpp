@@ -8,6 +8,7 @@
 #include "bank/MoodleXml.h"
 #include "shell/CodePage.h"
 #include "shell/Failure.h"
+#include "shell/platform/Memory.h"
 
 namespace qd {
 
@@ -61,7 +62,7 @@ void BankBuilder::expect(std::size_t bytes)
     // Some 128 bytes of a source a question; a source of smaller ones only
     // makes the bank grow as it goes.
     constexpr std::size_t kQuestionBytes = 128;
-    result_.bank.questions.reserve(std::min(bytes / kQuestionBytes + 1, static_cast<std::size_t>(kMaxQuestions)));
+    ReserveLarge(result_.bank.questions, std::min(bytes / kQuestionBytes + 1, static_cast<std::size_t>(kMaxQuestions)));
 }
 
 void BankBuilder::add(Outcome outcome, int firstLine, HeldNotes* held)
