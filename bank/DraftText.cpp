@@ -245,7 +245,7 @@ Outcome Rejected(const Reject& reject)
     return {std::nullopt, {{reject.line, reject.message}}, {}};
 }
 
-Outcome Converted(Draft draft, int firstLine)
+Outcome Converted(Draft&& draft, int firstLine)
 {
     if (draft.questionLines.size() > static_cast<std::size_t>(kMaxQuestionLines))
         return Rejected({firstLine, "more than 255 question lines"});

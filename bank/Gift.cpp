@@ -31,13 +31,16 @@ std::string AnswerList(const std::vector<std::size_t>& numbers)
     return (numbers.size() == 1 ? "answer " : "answers ") + list;
 }
 
-// Reads the one question of a block; throws Reject for anything that does
-// not fit a card.
+// Reads the one question of a block into a draft; throws Reject for anything
+// that does not fit a card.
 class GiftQuestionReader {
 public:
-    GiftQuestionReader(const GiftText& source, int firstLine) : source_(source), firstLine_(firstLine) { }
+    GiftQuestionReader(const GiftText& source, int firstLine, Draft& draft)
+        : source_(source), firstLine_(firstLine), draft_(draft)
+    {
+    }
 
-    Draft read()
+    void read()
     {
         const Span whole = Trim(source_, {0, source_.bytes().size()}, true);
         const std::size_t end = whole.end;
@@ -66,7 +69,6 @@ public:
             readQuestion(source_, {start, open});
         }
         readAnswers(Trim(source_, {open + 1, close}, true));
-        return std::move(draft_);
     }
 
 private:
@@ -272,7 +274,7 @@ private:
     const GiftText& source_;
     const int firstLine_;
     GiftFormat format_ = GiftFormat::Moodle;
-    Draft draft_;
+    Draft& draft_;
 };
 
 Outcome ReadGiftQuestion(GiftBlock& block)
@@ -285,7 +287,7 @@ Outcome ReadGiftQuestion(GiftBlock& block)
     }
     Draft draft;
     try {
-        draft = GiftQuestionReader(block.text, block.firstLine).read();
+        GiftQuestionReader(block.text, block.firstLine, draft).read();
     } catch (const Reject& reject) {
         return Rejected(reject);
     }

@@ -102,7 +102,7 @@ struct Outcome {
 };
 
 Outcome Rejected(const Reject& reject);
-Outcome Converted(Draft draft, int firstLine);
+Outcome Converted(Draft&& draft, int firstLine);
 
 // Notes of one message held back until the question around them is done,
 // one number each: a source of nothing else holds them in little memory.
