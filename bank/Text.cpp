@@ -222,15 +222,18 @@ std::size_t FirstLineBreak(std::string_view text, std::size_t pos)
 }
 
 // Where the line at pos_ ends: its LF, or also its CR, or the text's end.
-// The LF is searched for once, and the CR only up to it, at memory speed.
+// The next LF and the next CR are each searched for once, at memory speed,
+// and kept until a line passes them: a text without CRs is searched for one
+// once in all.
 std::size_t LineReader::lineEnd()
 {
     if (lf_ < pos_ || lf_ == kUnknown)
         lf_ = std::min(text_.find('\n', pos_), text_.size());
     if (breaks_ == LineBreaks::Lf)
         return lf_;
-    const void* cr = std::memchr(text_.data() + pos_, '\r', lf_ - pos_);
-    return cr ? static_cast<std::size_t>(static_cast<const char*>(cr) - text_.data()) : lf_;
+    if (cr_ < pos_ || cr_ == kUnknown)
+        cr_ = std::min(text_.find('\r', pos_), text_.size());
+    return std::min(cr_, lf_);
 }
 
 bool LineReader::next(TextLine& line)
