@@ -344,9 +344,11 @@ ImportResult ReadAiken(std::string_view utf8, BankBuilder& builder)
     builder.expect(utf8.size());
     AikenReader reader(builder);
     std::string repaired;
-    LineReader lines(WithoutByteOrderMark(utf8), LineBreaks::Any);
+    const std::string_view text = WithoutByteOrderMark(utf8);
+    const bool allValid = IsValidUtf8(text);  // then no line needs a check of its own
+    LineReader lines(text, LineBreaks::Any);
     for (TextLine line {}; lines.next(line);) {
-        const bool valid = IsValidUtf8(line.text);
+        const bool valid = allValid || IsValidUtf8(line.text);
         if (!valid)
             repaired = EncodeUtf8(DecodeUtf8(line.text));
         reader.take(ClassifyAikenLine(valid ? line.text : repaired, line.number, valid));

@@ -55,7 +55,8 @@ struct GiftBlock {
     std::vector<int> invalidLines;  // not valid UTF-8
 
     bool empty() const { return firstLine == 0; }
-    void add(const TextLine& line);
+    // Adds a line; `checked` tells that the whole source is known to be UTF-8.
+    void add(const TextLine& line, bool checked);
     // Empty again; a block of ordinary size keeps its room for the next one,
     // a huge one lets it go.
     void clear();
@@ -67,6 +68,7 @@ template <typename Take>
 void ForEachGiftBlock(std::string_view text, LineBreaks breaks, Take take)
 {
     GiftBlock block;
+    const bool valid = IsValidUtf8(text);  // then no line needs a check of its own
     LineReader lines(text, breaks);
     for (TextLine line {}; lines.next(line);) {
         const std::string_view trimmed = TrimmedBlankBytes(line.text);
@@ -74,7 +76,7 @@ void ForEachGiftBlock(std::string_view text, LineBreaks breaks, Take take)
             take(block);
             block.clear();
         } else if (!trimmed.empty() && !IsComment(trimmed)) {
-            block.add(line);
+            block.add(line, valid);
         }
     }
     if (!block.empty())

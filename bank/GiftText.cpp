@@ -70,7 +70,7 @@ Span Trim(const GiftText& source, Span span, bool layout)
     return span;
 }
 
-void GiftBlock::add(const TextLine& line)
+void GiftBlock::add(const TextLine& line, bool checked)
 {
     if (firstLine == 0) {
         firstLine = line.number;
@@ -79,7 +79,7 @@ void GiftBlock::add(const TextLine& line)
         secondLine = secondLine == 0 ? line.number : secondLine;
         text.text.append("\n", line.number);
     }
-    if (!IsValidUtf8(line.text))
+    if (!checked && !IsValidUtf8(line.text))
         invalidLines.push_back(line.number);
     AppendUnescaped(text, line.text, line.number);
 }
