@@ -36,16 +36,6 @@ struct ParsedSource {
     std::vector<SourceError> errors;  // in line order
 };
 
-// One line of a text, numbered from 1, without its line end.
-struct SourceLine {
-    int number;
-    std::string_view bytes;
-};
-
-// Splits a UTF-8 text into lines: LF ends a line, and a CR just before it, or
-// at the very end, belongs to the end. A byte order mark at the start is dropped.
-std::vector<SourceLine> SplitSourceLines(std::string_view text);
-
 // Reads a source. Never throws for anything in the text: every mistake
 // becomes an error naming its line. The question lines of a record come back
 // from its question text (QuestionLinesOf), so no question line may hold CR LF.
@@ -57,13 +47,16 @@ ParsedSource ParseSource(std::string_view utf8);
 // loader would not read back as it is, and for a text the scrambler cannot
 // take (an empty one).
 std::string WriteDataFile(const StoredBank& bank);
+// The same appended to `file`, which a failure leaves as it was.
+void AppendDataFile(std::string& file, const StoredBank& bank);
 
 struct PackResult {
     std::string bytes;  // the data file; empty when there are errors
     std::vector<SourceError> errors;  // in line order
 };
 
-// ParseSource followed by WriteDataFile.
+// The data file of ParseSource and WriteDataFile, written while the source is
+// read, a few questions at a time: the whole bank is never held.
 PackResult PackSource(std::string_view utf8);
 
 // The canonical source of stored questions, one blank line between questions.

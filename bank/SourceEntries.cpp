@@ -50,7 +50,16 @@ using namespace source;
 
 class AsciiText {
 public:
-    static bool IsPlainByte(char c) { return (c >= ' ' && c <= '~' && c != '\\') || c == '\t'; }
+    // Without branches, and with a whole word for IsPlainRun to combine the
+    // answers in, so that the compiler makes vector code of it.
+    static bool IsPlainByte(char c) { return ((c >= ' ') & (c <= '~') & (c != '\\')) | (c == '\t'); }
+    static bool IsPlainRun(std::string_view bytes)
+    {
+        unsigned plain = 1;
+        for (const char c : bytes)
+            plain &= static_cast<unsigned>(IsPlainByte(c));
+        return plain != 0;
+    }
 
     explicit AsciiText(std::string_view bytes) : bytes_(bytes) { }
 
@@ -64,9 +73,15 @@ public:
     }
     // Where the run of characters from `from` that stand for their own byte
     // ends (printable ASCII and the tab, the backslash aside); they are
-    // appended to `out`.
+    // appended to `out`. Most values are such a run to their end, found
+    // without a branch per byte.
     qsizetype appendPlainRun(qsizetype from, std::string& out) const
     {
+        const std::string_view rest = bytes_.substr(static_cast<std::size_t>(from));
+        if (IsPlainRun(rest)) {
+            out += rest;
+            return size();
+        }
         auto end = static_cast<std::size_t>(from);
         while (end < bytes_.size() && IsPlainByte(bytes_[end]))
             ++end;
@@ -140,33 +155,34 @@ constexpr std::array<KeywordName, 7> kKeywords = {{
 
 std::optional<Keyword> FindKeyword(std::string_view name)
 {
+    // Length and first letter leave at most one keyword to compare.
     for (const auto& entry : kKeywords) {
-        if (entry.name == name)
+        if (entry.name.size() == name.size() && entry.name.front() == name.front() && entry.name == name)
             return entry.keyword;
     }
     return std::nullopt;
 }
 
-// Turns a value's characters into code-page bytes, escapes resolved.
+// Turns a value's characters into code-page bytes, escapes resolved,
+// appended to `bytes`.
 template <typename Text>
 class ValueConverter {
 public:
-    ValueConverter(const Text& text, int line, std::vector<SourceError>& errors)
-        : text_(text), line_(line), errors_(errors)
+    ValueConverter(const Text& text, int line, std::string& bytes, std::vector<SourceError>& errors)
+        : text_(text), line_(line), bytes_(bytes), errors_(errors)
     {
     }
 
-    std::optional<std::string> convert()
+    // False when the value has a mistake (reported).
+    bool convert()
     {
-        bytes_.reserve(static_cast<std::size_t>(text_.size()));
+        bytes_.reserve(bytes_.size() + static_cast<std::size_t>(text_.size()));
         for (qsizetype i = 0; i < text_.size(); ++i) {
             i = text_.appendPlainRun(i, bytes_);
             if (i < text_.size())
                 i = text_.at(i) == u'\\' ? escape(i) : character(i);
         }
-        if (!ok_)
-            return std::nullopt;
-        return std::move(bytes_);
+        return ok_;
     }
 
 private:
@@ -233,8 +249,8 @@ private:
 
     const Text& text_;
     int line_;
+    std::string& bytes_;
     std::vector<SourceError>& errors_;
-    std::string bytes_;
     bool ok_ = true;
 };
 
@@ -256,9 +272,10 @@ qsizetype SizeWithoutTrailingBlanks(const Text& text)
     return size;
 }
 
-// A keyword line's text, its blanks at the end dropped (`size` long).
+// A keyword line's text, its blanks at the end dropped (`size` long); the
+// value goes to `buffer`.
 template <typename Text>
-std::optional<Entry> ReadEntryText(const Text& text, qsizetype size, int line, bool validUtf8,
+std::optional<Entry> ReadEntryText(const Text& text, qsizetype size, int line, bool validUtf8, std::string& buffer,
                                    std::vector<SourceError>& errors)
 {
     qsizetype start = 0;
@@ -286,10 +303,11 @@ std::optional<Entry> ReadEntryText(const Text& text, qsizetype size, int line, b
     }
     const qsizetype valueStart = std::min(colon + 2, size);
     const Text valueText = text.slice(valueStart, size - valueStart);
-    auto value = ValueConverter<Text>(valueText, line, errors).convert();
-    if (!validUtf8)
-        value.reset();
-    return Entry {line, *keyword, std::move(value)};
+    buffer.clear();
+    const bool converted = ValueConverter<Text>(valueText, line, buffer, errors).convert();
+    if (!converted || !validUtf8)
+        return Entry {line, *keyword, std::nullopt};
+    return Entry {line, *keyword, std::string_view(buffer)};
 }
 
 }  // namespace
@@ -305,18 +323,17 @@ std::string KeywordText(Keyword keyword)
     return {};
 }
 
-std::optional<Entry> ReadEntry(const SourceLine& source, std::vector<SourceError>& errors)
+std::optional<Entry> ReadEntry(int line, std::string_view bytes, std::string& buffer, std::vector<SourceError>& errors)
 {
-    const int line = source.number;
-    if (IsAscii(source.bytes)) {
-        const AsciiText text(source.bytes);
-        return ReadEntryText(text, SizeWithoutTrailingBlanks(text), line, true, errors);
+    if (IsAscii(bytes)) {
+        const AsciiText text(bytes);
+        return ReadEntryText(text, SizeWithoutTrailingBlanks(text), line, true, buffer, errors);
     }
-    const bool validUtf8 = IsValidUtf8(source.bytes);
+    const bool validUtf8 = IsValidUtf8(bytes);
     if (!validUtf8)
         errors.push_back({line, "not valid UTF-8"});
-    const Utf16Text text(QString::fromUtf8(source.bytes.data(), static_cast<qsizetype>(source.bytes.size())));
-    return ReadEntryText(text, SizeWithoutTrailingBlanks(text), line, validUtf8, errors);
+    const Utf16Text text(QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size())));
+    return ReadEntryText(text, SizeWithoutTrailingBlanks(text), line, validUtf8, buffer, errors);
 }
 
 }  // namespace source

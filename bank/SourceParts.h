@@ -18,12 +18,13 @@ enum class Keyword { Question, Right, Wrong, Reference, Lines, AnswerNumber, End
 struct Entry {
     int line;
     Keyword keyword;
-    std::optional<std::string> value;
+    std::optional<std::string_view> value;  // held by the buffer ReadEntry was given
 };
 
-// Reads one source line: nothing for a blank line, a comment or a line that
-// is no keyword line at all (reported).
-std::optional<Entry> ReadEntry(const SourceLine& source, std::vector<SourceError>& errors);
+// Reads one source line, numbered `line`, without its line end: nothing for a
+// blank line, a comment or a line that is no keyword line at all (reported).
+// The value is written to `buffer`, which the next line may use again.
+std::optional<Entry> ReadEntry(int line, std::string_view bytes, std::string& buffer, std::vector<SourceError>& errors);
 
 // The keyword as a source writes it, quoted: "\"question:\"".
 std::string KeywordText(Keyword keyword);

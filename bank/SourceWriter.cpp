@@ -155,7 +155,7 @@ void AppendSourceQuestion(std::string& source, const QuestionRecord& question)
 
 }  // namespace
 
-std::string WriteDataFile(const StoredBank& bank)
+void AppendDataFile(std::string& file, const StoredBank& bank)
 {
     Require(bank.questions.size() <= static_cast<std::size_t>(kMaxQuestions), "more than 32767 questions");
     Require(!bank.endLine || IsEndLine(*bank.endLine), "end line not blanks only");
@@ -171,15 +171,27 @@ std::string WriteDataFile(const StoredBank& bank)
         lines += 7 + static_cast<std::size_t>(std::count(question.Question.begin(), question.Question.end(), '\n'));
     }
     const std::size_t lineOverhead = kStartMarker.size() + 9 + kEndMarker.size() + 2;
-    std::string file;
-    ReserveLarge(file, size + size / 16 + lines * (lineOverhead + 1) + (bank.endLine ? bank.endLine->size() + 2 : 0));
-    QuestionRecord joined;
-    for (const QuestionRecord& question : bank.questions)
-        AppendQuestion(file, question, joined);
-    if (bank.endLine) {
-        file += *bank.endLine;
-        file += "\r\n";
+    const std::size_t start = file.size();
+    ReserveLarge(file,
+                 start + size + size / 16 + lines * (lineOverhead + 1) + (bank.endLine ? bank.endLine->size() + 2 : 0));
+    try {
+        QuestionRecord joined;
+        for (const QuestionRecord& question : bank.questions)
+            AppendQuestion(file, question, joined);
+        if (bank.endLine) {
+            file += *bank.endLine;
+            file += "\r\n";
+        }
+    } catch (...) {
+        file.resize(start);
+        throw;
     }
+}
+
+std::string WriteDataFile(const StoredBank& bank)
+{
+    std::string file;
+    AppendDataFile(file, bank);
     return file;
 }
 

@@ -1,6 +1,7 @@
 // The question source form: parsing, packing, writing and unpacking.
 #include "bank/QuestionSource.h"
 
+#include <algorithm>
 #include <sstream>
 
 #include <gtest/gtest.h>
@@ -275,11 +276,42 @@ TEST(PackSource, AllowsAtMost32767Questions)
     for (int i = 0; i < kMaxQuestions; ++i)
         source += question;
     EXPECT_TRUE(ParseSource(source).errors.empty());
+    EXPECT_FALSE(PackSource(source).bytes.empty());
     source += question;
-    EXPECT_EQ(Describe(ParseSource(source).errors),
-              std::to_string(5 * 32768)
-                  + ": more than 32767 questions; "
-                    "the program reads no further\n");
+    const std::string tooMany =
+        std::to_string(5 * 32768) + ": more than 32767 questions; the program reads no further\n";
+    EXPECT_EQ(Describe(ParseSource(source).errors), tooMany);
+    const PackResult packed = PackSource(source);
+    EXPECT_EQ(Describe(packed.errors), tooMany);
+    EXPECT_EQ(packed.bytes, "");
+}
+
+// Pack writes a few questions at a time, and the records of those written
+// take the next ones: over many of them, of every shape and length, the data
+// file is still the whole bank's, and a mistake in the last question still
+// leaves nothing written.
+TEST(PackSource, ManyQuestionsPackAsTheWholeBankWrites)
+{
+    std::string questions;
+    for (std::size_t i = 0; i < 300; ++i) {
+        const std::string text((i * 37) % 90 + 1, static_cast<char>('a' + i % 26));
+        for (std::size_t line = 0; line < i % 4; ++line)
+            questions += "question: " + text + (line % 2 == 0 ? "?" : "") + "\n";
+        for (std::size_t place = 0; place < 4; ++place)
+            questions +=
+                (place == i % 4 ? "right: " : "wrong: ") + text.substr(0, (i + place * 29) % text.size() + 1) + "\n";
+        questions += "reference: " + text + "\n\n";
+    }
+    const std::string source = questions + "end: \\x20\n";
+    const ParsedSource parsed = ParseSource(source);
+    ASSERT_TRUE(parsed.errors.empty()) << Describe(parsed.errors);
+    ASSERT_EQ(parsed.bank.questions.size(), 300u);
+    EXPECT_EQ(PackSource(source).bytes, WriteDataFile(parsed.bank));
+
+    const PackResult faulty = PackSource(questions + "question: q\nright: a\nreference: r\n");
+    EXPECT_EQ(faulty.bytes, "");
+    const auto lastLine = std::count(questions.begin(), questions.end(), '\n') + 3;
+    EXPECT_EQ(Describe(faulty.errors), std::to_string(lastLine) + ": four answers expected, found 1\n");
 }
 
 // ---------------------------------------------------------------------------
@@ -317,6 +349,15 @@ TEST(WriteDataFile, RefusesQuestionsTheLoaderWouldReadDifferently)
     StoredBank endLineWithText = bank;
     endLineWithText.endLine = " x";
     EXPECT_TRUE(refused(endLineWithText));
+
+    // Appending: a question refused after others leaves the file as it was.
+    std::string file = "kept";
+    StoredBank lateFault = bank;
+    lateFault.questions.push_back(emptyAnswer.questions[0]);
+    EXPECT_THROW(AppendDataFile(file, lateFault), Failure);
+    EXPECT_EQ(file, "kept");
+    AppendDataFile(file, bank);
+    EXPECT_EQ(file, "kept" + WriteDataFile(bank));
 }
 
 TEST(QuestionLinesOf, GivesBackTheLinesOfTheQuestionText)
