@@ -36,13 +36,6 @@ std::optional<int> NumberIn(std::string_view text)
     }
 }
 
-DecodedLine DecodeLine(const TextLine& line)
-{
-    bool valid = true;
-    std::u32string decoded = DecodeUtf8(line.text, &valid);
-    return {line.number, std::move(decoded), valid};
-}
-
 SourceError InvalidUtf8(int line)
 {
     return {line, "not valid UTF-8"};

@@ -25,15 +25,6 @@ std::string Utf8Text(std::string_view bytes);
 
 std::optional<int> NumberIn(std::string_view text);
 
-// A line of a source, decoded; an ill-formed sequence becomes U+FFFD.
-struct DecodedLine {
-    int number;
-    std::u32string text;
-    bool valid;  // the line's bytes are well-formed UTF-8
-};
-
-DecodedLine DecodeLine(const TextLine& line);
-
 SourceError InvalidUtf8(int line);
 
 // ---------------------------------------------------------------------------
