@@ -72,10 +72,11 @@ void ForEachGiftBlock(std::string_view text, LineBreaks breaks, Take take)
     LineReader lines(text, breaks);
     for (TextLine line {}; lines.next(line);) {
         const std::string_view trimmed = TrimmedBlankBytes(line.text);
-        if (trimmed.empty() && !block.empty()) {
-            take(block);
+        if (trimmed.empty()) {
+            if (!block.empty())
+                take(block);
             block.clear();
-        } else if (!trimmed.empty() && !IsComment(trimmed)) {
+        } else if (!IsComment(trimmed)) {
             block.add(line, valid);
         }
     }
