@@ -14,29 +14,11 @@ namespace {
 
 using namespace interchange;
 
-constexpr std::u32string_view kAikenAnswer = U"ANSWER:";
-
-// A capital letter, then "." or ")": the reader takes any such line as a choice.
-bool IsChoiceLine(std::u32string_view text)
-{
-    return text.size() >= 2 && text[0] >= U'A' && text[0] <= U'Z' && (text[1] == U'.' || text[1] == U')');
-}
-
-bool IsAnswerLine(std::u32string_view text)
-{
-    return text.substr(0, kAikenAnswer.size()) == kAikenAnswer;
-}
-
-// The reader ignores a line of less than two bytes.
-bool IsOneCharacter(std::u32string_view text)
-{
-    return text.size() == 1 && text[0] < 0x80;
-}
-
-// The same tests on a line's bytes, for the import: every character they
-// look at is one byte.
+// The reader's tests of a line, on its UTF-8 bytes: every character they
+// look at is ASCII, one byte.
 constexpr std::string_view kAikenAnswerBytes = "ANSWER:";
 
+// A capital letter, then "." or ")": the reader takes any such line as a choice.
 bool IsChoiceLine(std::string_view text)
 {
     return text.size() >= 2 && text[0] >= 'A' && text[0] <= 'Z' && (text[1] == '.' || text[1] == ')');
@@ -298,36 +280,53 @@ private:
 // Export
 
 // The question lines as the one line the reader takes, joined by a blank.
-std::string AikenQuestionLine(const QuestionRecord& question)
+void AppendAikenQuestionLine(std::string& aiken, const QuestionRecord& question)
 {
-    std::string line;
+    const std::size_t start = aiken.size();
     for (const std::string_view text : QuestionLineViews(question)) {
-        if (!line.empty())
-            line += ' ';
-        AppendUtf8Text(line, text);
+        if (aiken.size() != start)
+            aiken += ' ';
+        AppendUtf8Text(aiken, text);
     }
-    return line;
+}
+
+// The start of the question line the reader takes: its first bytes, enough
+// for the reader's tests, which look at no more than the first eight.
+std::string AikenQuestionLineStart(const QuestionRecord& question)
+{
+    constexpr std::size_t kTested = kAikenAnswerBytes.size() + 1;
+    std::string start;
+    for (const std::string_view text : QuestionLineViews(question)) {
+        if (start.size() >= kTested)
+            break;
+        if (!start.empty())
+            start += ' ';
+        AppendUtf8Text(start, text.substr(0, kTested));
+    }
+    return start;
 }
 
 Problem AikenProblem(const QuestionRecord& question)
 {
     if (Problem problem = RecordProblem(question))
         return problem;
-    const std::u32string text = DecodeUtf8(AikenQuestionLine(question));
+    const std::string text = AikenQuestionLineStart(question);
     if (text.empty())
         return std::string("it has no question text, which Aiken needs");
-    if (IsOneCharacter(text))
-        return "its question text " + Quoted(EncodeUtf8(text)) + " is one character, which Aiken ignores";
+    // The reader ignores a line of less than two bytes.
+    if (text.size() == 1)
+        return "its question text " + Quoted(text) + " is one character, which Aiken ignores";
     if (IsChoiceLine(text))
-        return "its question text would be read as a choice (" + Quoted(EncodeUtf8(text.substr(0, 2))) + ")";
+        return "its question text would be read as a choice (" + Quoted(text.substr(0, 2)) + ")";
     if (IsAnswerLine(text))
         return std::string("its question text would be read as the \"ANSWER:\" line");
     return std::nullopt;
 }
 
-std::string AikenQuestionText(const QuestionRecord& question, std::size_t)
+void AppendAikenQuestion(std::string& aiken, const QuestionRecord& question, std::size_t)
 {
-    std::string aiken = AikenQuestionLine(question) + "\n";
+    AppendAikenQuestionLine(aiken, question);
+    aiken += '\n';
     for (std::size_t i = 0; i < kAnswerCount; ++i) {
         aiken += static_cast<char>('A' + i);
         aiken += ". ";
@@ -336,7 +335,7 @@ std::string AikenQuestionText(const QuestionRecord& question, std::size_t)
     }
     aiken += "ANSWER: ";
     aiken += static_cast<char>('A' + RightIndex(question));
-    return aiken += '\n';
+    aiken += '\n';
 }
 
 ImportResult ReadAiken(std::string_view utf8, BankBuilder& builder)
@@ -370,16 +369,9 @@ ImportResult ImportAiken(std::string_view utf8, ImportMessages& messages)
     return ReadAiken(utf8, builder);
 }
 
-ExportResult ExportAiken(const StoredBank& bank)
+ExportResult ExportAiken(StoredQuestions& questions, TextOut& out)
 {
-    ExportResult result = Export(bank, AikenProblem, AikenQuestionText);
-    for (std::size_t i = 0, problem = 0; i < bank.questions.size(); ++i) {
-        if (problem < result.problems.size() && result.problems[problem].question == i)
-            ++problem;
-        else if (bank.questions[i].Ref != kNoReferenceText)
-            ++result.referencesDropped;
-    }
-    return result;
+    return Export(questions, out, {AikenProblem, AppendAikenQuestion, false, {}, {}});
 }
 
 }  // namespace qd

@@ -4,8 +4,11 @@
 #include "bank/ExportChecks.h"
 
 #include <array>
+#include <cstdint>
+#include <cstring>
 #include <utility>
 
+#include "bank/StoredQuestions.h"
 #include "shell/CodePage.h"
 
 namespace qd::interchange {
@@ -41,16 +44,55 @@ const std::array<bool, 256>& ControlBytes()
     return controls;
 }
 
+// Whether any byte might stand for a control character (a tab, or a byte from
+// 0x80 to 0x9F, most of which stand for printable characters, needs a closer
+// look): a loop with no branch, which the compiler makes a test of sixteen
+// bytes at a time. Most texts need no closer look.
+bool MayHoldControl(std::string_view bytes)
+{
+    unsigned char may = 0;
+    for (const char c : bytes) {
+        const auto byte = static_cast<unsigned char>(c);
+        may |= static_cast<unsigned char>((byte < 0x20) | (byte == 0x7F)
+                                          | (static_cast<unsigned char>(byte - 0x80) < 0x20));
+    }
+    return may != 0;
+}
+
+// Whether the 16 bytes at `block` are ASCII: the top bit of each, tested
+// eight bytes at a time.
+constexpr std::size_t kBlockBytes = 16;
+
+bool IsAsciiBlock(const char* block)
+{
+    std::array<std::uint64_t, 2> words {};
+    static_assert(sizeof words == kBlockBytes);
+    std::memcpy(words.data(), block, kBlockBytes);
+    return ((words[0] | words[1]) & 0x8080808080808080U) == 0;
+}
+
+// Where the run of ASCII bytes from `from` on ends.
+std::size_t AsciiRunEnd(std::string_view bytes, std::size_t from)
+{
+    while (bytes.size() - from >= kBlockBytes && IsAsciiBlock(bytes.data() + from))
+        from += kBlockBytes;
+    while (from < bytes.size() && static_cast<unsigned char>(bytes[from]) < 0x80)
+        ++from;
+    return from;
+}
+
 }  // namespace
 
 Problem TextProblem(std::string_view bytes)
 {
     if (bytes.empty())
         return "is empty";
-    const auto& controls = ControlBytes();
-    for (const char byte : bytes) {
-        if (controls[static_cast<unsigned char>(byte)])
-            return "holds the control character " + CodePointName(CodePageCharacter(byte));
+    if (MayHoldControl(bytes)) {
+        const auto& controls = ControlBytes();
+        for (const char byte : bytes) {
+            if (controls[static_cast<unsigned char>(byte)])
+                return "holds the control character " + CodePointName(CodePageCharacter(byte));
+        }
     }
     if (IsBlankByte(bytes.front()) || IsBlankByte(bytes.back()))
         return "begins or ends with a blank, which an import drops";
@@ -94,19 +136,27 @@ std::size_t RightIndex(const QuestionRecord& question)
     return static_cast<std::size_t>(NumberIn(question.AnsNum).value_or(1) - 1);
 }
 
-ExportResult Export(const StoredBank& bank, ProblemFinder findProblem, QuestionWriter write)
+ExportResult Export(StoredQuestions& questions, TextOut& out, const ExportFormat& format)
 {
     ExportResult result;
-    for (std::size_t i = 0; i < bank.questions.size(); ++i) {
-        const QuestionRecord& question = bank.questions[i];
-        if (Problem problem = findProblem(question)) {
-            result.problems.push_back({i, std::move(*problem)});
+    out.text() += format.begin;
+    bool first = true;
+    std::size_t index = 0;
+    for (const QuestionRecord* question = questions.next(); question; question = questions.next(), ++index) {
+        if (Problem problem = format.findProblem(*question)) {
+            result.problems.push_back({index, std::move(*problem)});
             continue;
         }
-        if (!result.text.empty())
-            result.text += '\n';
-        result.text += write(question, i + 1);
+        if (!first)
+            out.text() += '\n';
+        first = false;
+        format.write(out.text(), *question, index + 1);
+        if (!format.carriesReferences && question->Ref != kNoReferenceText)
+            ++result.referencesDropped;
+        out.pieceDone();
     }
+    out.text() += format.end;
+    out.flush();
     return result;
 }
 
@@ -115,9 +165,7 @@ void AppendUtf8Text(std::string& out, std::string_view bytes)
     const auto& spellings = Utf8Spellings();
     for (std::size_t i = 0; i < bytes.size();) {
         // ASCII stands for itself: taken in runs.
-        std::size_t end = i;
-        while (end < bytes.size() && static_cast<unsigned char>(bytes[end]) < 0x80)
-            ++end;
+        std::size_t end = AsciiRunEnd(bytes, i);
         out.append(bytes, i, end - i);
         if (end < bytes.size())
             out += spellings[static_cast<unsigned char>(bytes[end++])];

@@ -79,14 +79,17 @@ void AppendQuestionText(std::string& gift, const std::vector<std::string_view>& 
     }
 }
 
-std::string GiftQuestion(const QuestionRecord& question, std::size_t number)
+void AppendGiftQuestion(std::string& gift, const QuestionRecord& question, std::size_t number)
 {
-    std::string gift = "::Q" + std::to_string(number) + ":: ";
+    gift += "::Q";
+    gift += std::to_string(number);
+    gift += ":: ";
     const std::size_t textStart = gift.size();
     AppendQuestionText(gift, QuestionLineViews(question));
     gift += gift.size() == textStart ? "{\n" : " {\n";
+    const std::size_t right = RightIndex(question);
     for (std::size_t i = 0; i < kAnswerCount; ++i) {
-        gift += i == RightIndex(question) ? '=' : '~';
+        gift += i == right ? '=' : '~';
         AppendMarked(gift, question.answer(i));
         gift += '\n';
     }
@@ -95,14 +98,14 @@ std::string GiftQuestion(const QuestionRecord& question, std::size_t number)
         AppendMarked(gift, question.Ref);
         gift += '\n';
     }
-    return gift += "}\n";
+    gift += "}\n";
 }
 
 }  // namespace
 
-ExportResult ExportGift(const StoredBank& bank)
+ExportResult ExportGift(StoredQuestions& questions, TextOut& out)
 {
-    return Export(bank, GiftProblem, GiftQuestion);
+    return Export(questions, out, {GiftProblem, AppendGiftQuestion, true, {}, {}});
 }
 
 }  // namespace qd

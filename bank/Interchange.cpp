@@ -6,6 +6,7 @@
 #include "bank/Convert.h"
 #include "bank/InterchangeParts.h"
 #include "bank/MoodleXml.h"
+#include "bank/StoredQuestions.h"
 #include "shell/CodePage.h"
 #include "shell/Failure.h"
 #include "shell/platform/Memory.h"
@@ -122,11 +123,35 @@ ImportResult ImportQuestions(InterchangeFormat format, std::string_view utf8)
     return format == InterchangeFormat::Gift ? ImportGift(utf8) : ImportAiken(utf8);
 }
 
-ExportResult ExportQuestions(InterchangeFormat format, const StoredBank& bank)
+ExportResult ExportQuestions(InterchangeFormat format, StoredQuestions& questions, TextOut& out)
 {
     if (format == InterchangeFormat::Xml)
-        return ExportMoodleXml(bank);
-    return format == InterchangeFormat::Gift ? ExportGift(bank) : ExportAiken(bank);
+        return ExportMoodleXml(questions, out);
+    return format == InterchangeFormat::Gift ? ExportGift(questions, out) : ExportAiken(questions, out);
+}
+
+ExportResult ExportQuestions(InterchangeFormat format, const StoredBank& bank)
+{
+    BankQuestions questions(bank);
+    TextOut out;
+    ExportResult result = ExportQuestions(format, questions, out);
+    result.text = out.take();
+    return result;
+}
+
+ExportResult ExportGift(const StoredBank& bank)
+{
+    return ExportQuestions(InterchangeFormat::Gift, bank);
+}
+
+ExportResult ExportAiken(const StoredBank& bank)
+{
+    return ExportQuestions(InterchangeFormat::Aiken, bank);
+}
+
+ExportResult ExportMoodleXml(const StoredBank& bank)
+{
+    return ExportQuestions(InterchangeFormat::Xml, bank);
 }
 
 }  // namespace qd

@@ -31,6 +31,9 @@
 
 namespace qd {
 
+class StoredQuestions;  // bank/StoredQuestions.h
+class TextOut;
+
 // The reference of an imported question whose source gives none: a data-file
 // line cannot be empty, and the program shows the reference after OK.
 inline constexpr std::string_view kNoReferenceText = "No reference text was given for this question.";
@@ -110,6 +113,7 @@ struct ExportResult {
 // joined with "\n" and special characters escaped. A text that begins like a
 // format mark gets "[plain]" before it; kNoReferenceText is not written.
 ExportResult ExportGift(const StoredBank& bank);
+ExportResult ExportGift(StoredQuestions& questions, TextOut& out);
 
 // Each question as its question lines joined by a blank into one line,
 // "A. answer" to "D. answer" and "ANSWER: X", with a blank line between
@@ -117,7 +121,11 @@ ExportResult ExportGift(const StoredBank& bank);
 // otherwise (no text, one character, text beginning like a choice "B." or
 // like "ANSWER:") is left out.
 ExportResult ExportAiken(const StoredBank& bank);
+ExportResult ExportAiken(StoredQuestions& questions, TextOut& out);
 
+// Each export also writes to a TextOut (bank/StoredQuestions.h) as it goes,
+// its result's text then empty; a data file's questions need not be held at once.
 ExportResult ExportQuestions(InterchangeFormat format, const StoredBank& bank);
+ExportResult ExportQuestions(InterchangeFormat format, StoredQuestions& questions, TextOut& out);
 
 }  // namespace qd

@@ -141,12 +141,21 @@ Problem TextProblem(std::string_view bytes);
 Problem RecordProblem(const QuestionRecord& question);
 std::size_t RightIndex(const QuestionRecord& question);
 
-using ProblemFinder = Problem (*)(const QuestionRecord&);
-using QuestionWriter = std::string (*)(const QuestionRecord&, std::size_t number);
+// How a format writes stored questions.
+struct ExportFormat {
+    Problem (*findProblem)(const QuestionRecord&);
+    // Appends a question the finder has no problem with; `number` counts from 1.
+    void (*write)(std::string& out, const QuestionRecord& question, std::size_t number);
+    bool carriesReferences;
+    // What comes before the first question and after the last.
+    std::string_view begin;
+    std::string_view end;
+};
 
 // Every question the finder has no problem with, written one after the
-// other with a blank line between them.
-ExportResult Export(const StoredBank& bank, ProblemFinder findProblem, QuestionWriter write);
+// other to `out` with a blank line between them, and handed on whole to its
+// stream; the result's text is empty.
+ExportResult Export(StoredQuestions& questions, TextOut& out, const ExportFormat& format);
 
 // ---------------------------------------------------------------------------
 // GIFT: what the import and the export share

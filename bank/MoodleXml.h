@@ -73,5 +73,6 @@ ImportResult ImportXmlQuestions(std::string_view bytes);
 // true and <shuffleanswers> 0. A text with a character markup gives meaning
 // to is written in CDATA, "]]>" split over two sections.
 ExportResult ExportMoodleXml(const StoredBank& bank);
+ExportResult ExportMoodleXml(StoredQuestions& questions, TextOut& out);
 
 }  // namespace qd

@@ -1,10 +1,13 @@
 // Moodle XML export: each question as the platform's own exporter writes a
 // multiple-choice question, its texts in plain_text format.
-#include <utility>
+#include <algorithm>
+#include <string_view>
+#include <vector>
 
 #include "bank/ExportChecks.h"
 #include "bank/InterchangeParts.h"
 #include "bank/MoodleXml.h"
+#include "bank/StoredQuestions.h"
 
 namespace qd {
 
@@ -12,73 +15,82 @@ namespace {
 
 using namespace interchange;
 
-// A text as the content of an element: as it is, or in CDATA when it holds a
-// character markup gives meaning to; "]]>" ends one section and starts the next.
-std::string XmlText(const std::string& utf8)
+// The characters markup gives meaning to. They are ASCII, which UTF-8 keeps
+// as it is: a text's code-page bytes hold one where its UTF-8 form does.
+constexpr std::string_view kMarkup = "&<>\"'";
+
+bool HoldsMarkup(std::string_view bytes)
 {
-    if (utf8.find_first_of("&<>\"'") == std::string::npos)
-        return utf8;
-    std::string text = "<![CDATA[";
+    return bytes.find_first_of(kMarkup) != std::string_view::npos;
+}
+
+// Code-page bytes as UTF-8 in a CDATA section: "]]>" ends one section and
+// starts the next.
+void AppendInCdata(std::string& xml, std::string_view bytes)
+{
     for (std::size_t pos = 0;;) {
-        const std::size_t end = utf8.find("]]>", pos);
-        if (end == std::string::npos) {
-            text.append(utf8, pos, std::string::npos);
-            break;
+        const std::size_t end = bytes.find("]]>", pos);
+        if (end == std::string_view::npos) {
+            AppendUtf8Text(xml, bytes.substr(pos));
+            return;
         }
-        text.append(utf8, pos, end - pos).append("]]]]><![CDATA[>");
+        AppendUtf8Text(xml, bytes.substr(pos, end - pos));
+        xml += "]]]]><![CDATA[>";
         pos = end + 3;
     }
-    return text + "]]>";
 }
 
-std::string TextElement(std::string_view indent, const std::string& utf8)
+// A <text> element of texts joined by line breaks, in UTF-8: as they are, or
+// in CDATA when they hold a character markup gives meaning to.
+void AppendTextElement(std::string& xml, const std::vector<std::string_view>& lines)
 {
-    return std::string(indent) + "<text>" + XmlText(utf8) + "</text>\n";
-}
-
-std::string QuestionText(const QuestionRecord& question)
-{
-    std::string text;
-    for (const std::string_view line : QuestionLineViews(question)) {
-        if (!text.empty())
-            text += '\n';
-        AppendUtf8Text(text, line);
+    const bool markup = std::any_of(lines.begin(), lines.end(), HoldsMarkup);
+    xml += markup ? "      <text><![CDATA[" : "      <text>";
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (i > 0)
+            xml += '\n';
+        if (markup)
+            AppendInCdata(xml, lines[i]);
+        else
+            AppendUtf8Text(xml, lines[i]);
     }
-    return text;
+    xml += markup ? "]]></text>\n" : "</text>\n";
 }
 
-std::string XmlQuestion(const QuestionRecord& question, std::size_t number)
+void AppendXmlQuestion(std::string& xml, const QuestionRecord& question, std::size_t number)
 {
-    const std::string reference = question.Ref == kNoReferenceText ? std::string() : Utf8Text(question.Ref);
-    std::string xml = "  <question type=\"multichoice\">\n"
-                      "    <name>\n"
-        + TextElement("      ", "Q" + std::to_string(number))
-        + "    </name>\n"
-          "    <questiontext format=\"plain_text\">\n"
-        + TextElement("      ", QuestionText(question))
-        + "    </questiontext>\n"
-          "    <generalfeedback format=\"plain_text\">\n"
-        + TextElement("      ", reference)
-        + "    </generalfeedback>\n"
-          "    <single>true</single>\n"
-          "    <shuffleanswers>0</shuffleanswers>\n"
-          "    <answernumbering>abc</answernumbering>\n";
+    xml += "  <question type=\"multichoice\">\n"
+           "    <name>\n"
+           "      <text>Q";
+    xml += std::to_string(number);
+    xml += "</text>\n"
+           "    </name>\n"
+           "    <questiontext format=\"plain_text\">\n";
+    AppendTextElement(xml, QuestionLineViews(question));
+    xml += "    </questiontext>\n"
+           "    <generalfeedback format=\"plain_text\">\n";
+    AppendTextElement(xml, {question.Ref == kNoReferenceText ? std::string_view() : question.Ref});
+    xml += "    </generalfeedback>\n"
+           "    <single>true</single>\n"
+           "    <shuffleanswers>0</shuffleanswers>\n"
+           "    <answernumbering>abc</answernumbering>\n";
+    const std::size_t right = RightIndex(question);
     for (std::size_t i = 0; i < kAnswerCount; ++i) {
-        xml += std::string("    <answer fraction=\"") + (i == RightIndex(question) ? "100" : "0")
-            + "\" format=\"plain_text\">\n" + TextElement("      ", Utf8Text(question.answer(i))) + "    </answer>\n";
+        xml += i == right ? "    <answer fraction=\"100\" format=\"plain_text\">\n"
+                          : "    <answer fraction=\"0\" format=\"plain_text\">\n";
+        AppendTextElement(xml, {question.answer(i)});
+        xml += "    </answer>\n";
     }
-    return xml + "  </question>\n";
+    xml += "  </question>\n";
 }
 
 }  // namespace
 
-ExportResult ExportMoodleXml(const StoredBank& bank)
+ExportResult ExportMoodleXml(StoredQuestions& questions, TextOut& out)
 {
-    ExportResult result = interchange::Export(bank, RecordAndReferenceProblem, XmlQuestion);
-    // Put around the questions in place: the text is the largest thing the export holds.
-    result.text.insert(0, "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<quiz>\n");
-    result.text += "</quiz>\n";
-    return result;
+    return Export(questions, out,
+                  {RecordAndReferenceProblem, AppendXmlQuestion, true,
+                   "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<quiz>\n", "</quiz>\n"});
 }
 
 }  // namespace qd

@@ -7,10 +7,12 @@
 //     ParseSource(text)           source text -> stored questions, or errors
 //     WriteDataFile(bank)         stored questions -> data-file bytes
 //     UnpackSource(bank)          stored questions -> canonical source text
+//     WriteSource(questions, out) the same, one question at a time, to a stream
 //
 // The stored questions are the program's records (StoredBank in
 // bank/QuestionBank.h); StoredBankFromLoad (bank/LoadRecorder.h) takes them
-// from a data file as the program reads it. For stored questions that
+// from a data file as the program reads it, LoadedQuestions
+// (bank/StoredQuestions.h) one at a time. For stored questions that
 // WriteDataFile accepts, ParseSource(UnpackSource(bank)).bank == bank.
 #pragma once
 
@@ -21,6 +23,9 @@
 #include "bank/QuestionBank.h"
 
 namespace qd {
+
+class StoredQuestions;  // bank/StoredQuestions.h
+class TextOut;
 
 inline constexpr int kMaxQuestionLines = 255;
 inline constexpr int kMaxQuestions = 32767;
@@ -64,6 +69,8 @@ PackResult PackSource(std::string_view utf8);
 // the one pack would write. An answer number that is not 1 to 4 leaves every
 // answer "wrong:", so the source does not pack until someone picks the right one.
 std::string UnpackSource(const StoredBank& bank);
+// The same source written to `out` question by question.
+void WriteSource(StoredQuestions& questions, TextOut& out);
 
 // One stored text as a source value: "\\" for a backslash and "\xHH" for
 // control characters, characters no editor shows (no-break space, soft

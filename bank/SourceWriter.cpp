@@ -9,6 +9,7 @@
 #include "bank/Descrambler.h"
 #include "bank/QuestionRecords.h"
 #include "bank/SourceParts.h"
+#include "bank/StoredQuestions.h"
 #include "bank/Text.h"
 #include "shell/CodePage.h"
 #include "shell/Failure.h"
@@ -95,21 +96,35 @@ const std::array<std::string, 256>& ByteSpellings()
     return spellings;
 }
 
+// Printable ASCII but the backslash: a byte that stands for itself. Without
+// branches, so that the compiler makes vector code of IsPlainText.
+bool IsPlainByte(char c)
+{
+    return (c >= ' ') & (c <= '~') & (c != '\\');
+}
+
+bool IsPlainText(std::string_view bytes)
+{
+    unsigned plain = 1;
+    for (const char c : bytes)
+        plain &= static_cast<unsigned>(IsPlainByte(c));
+    return plain != 0;
+}
+
 // EscapeValue appending to `text`.
 void AppendEscaped(std::string& text, std::string_view bytes)
 {
+    // Most values stand for themselves to their end, unless a blank ends them:
+    // one look at all their bytes, one copy.
+    if (IsPlainText(bytes) && (bytes.empty() || bytes.back() != ' ')) {
+        text += bytes;
+        return;
+    }
     const auto& spellings = ByteSpellings();
-    // Printable ASCII but the backslash stands for itself: taken in runs.
-    static constexpr std::array<bool, 256> kPlain = [] {
-        std::array<bool, 256> table {};
-        for (std::size_t byte = ' '; byte <= '~'; ++byte)
-            table[byte] = byte != '\\';
-        return table;
-    }();
-    const auto plain = [](char c) { return kPlain[static_cast<unsigned char>(c)]; };
     for (std::size_t i = 0; i < bytes.size();) {
+        // Bytes that stand for themselves are taken in runs.
         std::size_t end = i;
-        while (end < bytes.size() && plain(bytes[end]))
+        while (end < bytes.size() && IsPlainByte(bytes[end]))
             ++end;
         if (end == bytes.size() && end > i && bytes[end - 1] == ' ')
             --end;
@@ -139,10 +154,10 @@ void AppendEntry(std::string& source, std::string_view keyword, std::string_view
 
 void AppendSourceQuestion(std::string& source, const QuestionRecord& question)
 {
-    const std::vector<std::string> lines = QuestionLinesOf(question);
+    const std::vector<std::string_view> lines = QuestionLineViews(question);
     if (question.NumLines != CountText(lines.size()))
         AppendEntry(source, "lines", question.NumLines);
-    for (const std::string& line : lines)
+    for (const std::string_view line : lines)
         AppendEntry(source, "question", line);
     const int rightPlace = IsAnswerNumber(question.AnsNum) ? *NumberOf(question.AnsNum) : 0;
     for (int place = 1; place <= 4; ++place)
@@ -195,20 +210,31 @@ std::string WriteDataFile(const StoredBank& bank)
     return file;
 }
 
+void WriteSource(StoredQuestions& questions, TextOut& out)
+{
+    std::string& source = out.text();
+    bool first = true;
+    for (const QuestionRecord* question = questions.next(); question; question = questions.next()) {
+        if (!first)
+            source += '\n';
+        first = false;
+        AppendSourceQuestion(source, *question);
+        out.pieceDone();
+    }
+    if (const auto endLine = questions.endLine()) {
+        if (!first)
+            source += '\n';
+        AppendEntry(source, "end", *endLine);
+    }
+    out.flush();
+}
+
 std::string UnpackSource(const StoredBank& bank)
 {
-    std::string source;
-    for (const QuestionRecord& question : bank.questions) {
-        if (!source.empty())
-            source += '\n';
-        AppendSourceQuestion(source, question);
-    }
-    if (bank.endLine) {
-        if (!source.empty())
-            source += '\n';
-        AppendEntry(source, "end", *bank.endLine);
-    }
-    return source;
+    BankQuestions questions(bank);
+    TextOut out;
+    WriteSource(questions, out);
+    return out.take();
 }
 
 std::string EscapeValue(std::string_view bytes)

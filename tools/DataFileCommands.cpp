@@ -5,6 +5,7 @@
 #include "bank/DataFileCheck.h"
 #include "bank/LoadRecorder.h"
 #include "bank/QuestionSource.h"
+#include "bank/StoredQuestions.h"
 #include "tools/BankTool.h"
 #include "tools/CommandLine.h"
 #include "tools/Commands.h"
@@ -66,7 +67,9 @@ int RunUnpack(const Args& args, std::ostream& out, std::ostream& err)
     ExpectOperands(options, 1, "unpack takes one data file");
     const std::string& name = options.operands.front();
     const LoadedFile loaded = LoadDataFile(name);
-    out << UnpackSource(StoredBankFromLoad(loaded.load, loaded.bytes));
+    LoadedQuestions questions(loaded.load, loaded.bytes);
+    TextOut source(out);
+    WriteSource(questions, source);
     const auto problems = FindDataFileProblems(loaded.load, loaded.bytes);
     PrintProblems(err, name, problems);
     return problems.empty() ? kToolDone : kToolProblems;

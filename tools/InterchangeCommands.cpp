@@ -10,6 +10,7 @@
 #include "bank/LoadRecorder.h"
 #include "bank/MoodleXml.h"
 #include "bank/QuestionSource.h"
+#include "bank/StoredQuestions.h"
 #include "shell/Failure.h"
 #include "tools/BankTool.h"
 #include "tools/CommandLine.h"
@@ -266,8 +267,9 @@ int RunExport(const Args& args, std::ostream& out, std::ostream& err)
     ExpectOperands(options, 1, "export takes one data file");
     const std::string& name = options.operands.front();
     const LoadedFile loaded = LoadDataFile(name);
-    const ExportResult result = ExportQuestions(format, StoredBankFromLoad(loaded.load, loaded.bytes));
-    out << result.text;
+    LoadedQuestions questions(loaded.load, loaded.bytes);
+    TextOut text(out);
+    const ExportResult result = ExportQuestions(format, questions, text);
     const auto problems = FindDataFileProblems(loaded.load, loaded.bytes);
     PrintProblems(err, name, problems);
     PrintExportProblems(err, name, result.problems, QuestionLines(loaded.load), format);
