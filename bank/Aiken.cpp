@@ -29,13 +29,6 @@ bool IsAnswerLine(std::string_view text)
     return text.substr(0, kAikenAnswerBytes.size()) == kAikenAnswerBytes;
 }
 
-std::string_view TrimmedBlankBytes(std::string_view text)
-{
-    text.remove_prefix(std::min(text.find_first_not_of(" \t"), text.size()));
-    text.remove_suffix(text.size() - (text.find_last_not_of(" \t") + 1));
-    return text;
-}
-
 // "Answer: A", "answer : a": meant as the answer line, and no answer line.
 bool IsMiswrittenAnswerLine(std::string_view text)
 {
@@ -229,6 +222,7 @@ private:
     void start(const AikenLine& line, std::string_view text)
     {
         open_.emplace();
+        open_->choices.reserve(kAnswerCount);
         open_->firstLine = line.number;
         open_->text = Text(text, line.number);
         if (!line.valid)
@@ -349,9 +343,11 @@ ImportResult ReadAiken(std::string_view utf8, BankBuilder& builder)
     builder.expect(utf8.size());
     AikenReader reader(builder);
     std::string repaired;
-    LineReader lines(WithoutByteOrderMark(utf8), LineBreaks::Any);
+    const std::string_view text = WithoutByteOrderMark(utf8);
+    const bool allValid = IsValidUtf8(text);  // then no line needs a check of its own
+    LineReader lines(text, LineBreaks::Any);
     for (TextLine line {}; lines.next(line);) {
-        const bool valid = IsValidUtf8(line.text);
+        const bool valid = allValid || IsValidUtf8(line.text);
         if (!valid)
             repaired = EncodeUtf8(DecodeUtf8(line.text));
         reader.take(ClassifyAikenLine(valid ? line.text : repaired, line.number, valid));

@@ -1,6 +1,8 @@
 // The texts of a draft, and a draft made a stored question: its texts turned
 // into code-page bytes, with what cannot be turned reported on its line.
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
 #include <set>
 #include <utility>
 
@@ -15,7 +17,7 @@ void Text::append(std::string_view utf8, int line)
         return;
     if (utf8_.empty() && later_.empty())
         line_ = line;
-    else if (line != lineAt(utf8_.size()))
+    else if (line != lastLine())
         later_.push_back({static_cast<std::uint32_t>(utf8_.size()), line});
     utf8_.append(utf8);
 }
@@ -23,14 +25,27 @@ void Text::append(std::string_view utf8, int line)
 void Text::append(const Text& other, std::size_t from, std::size_t to)
 {
     to = std::min(to, other.size());
-    while (from < to) {
-        // The stretch of `other` on one line.
-        const auto next = std::upper_bound(other.later_.begin(), other.later_.end(), from,
-                                           [](std::size_t pos, const LineFrom& mark) { return pos < mark.pos; });
+    if (from >= to)
+        return;
+    // The stretches of `other` on one line each: the first mark after `from`, and those up to `to`.
+    auto next = std::upper_bound(other.later_.begin(), other.later_.end(), from,
+                                 [](std::size_t pos, const LineFrom& mark) { return pos < mark.pos; });
+    int line = next == other.later_.begin() ? other.line_ : std::prev(next)->line;
+    for (; from < to; ++next) {
         const std::size_t end = next == other.later_.end() ? to : std::min<std::size_t>(to, next->pos);
-        append(std::string_view(other.utf8_).substr(from, end - from), other.lineAt(from));
+        append(std::string_view(other.utf8_).substr(from, end - from), line);
         from = end;
+        if (next == other.later_.end())
+            break;
+        line = next->line;
     }
+}
+
+void Text::clear()
+{
+    utf8_.clear();
+    line_ = 0;
+    later_.clear();
 }
 
 int Text::lineAt(std::size_t pos) const
@@ -74,6 +89,8 @@ bool IsDigitAt(std::string_view text, std::size_t i)
 
 std::optional<FormatMark> FormatMarkAt(std::string_view text)
 {
+    if (text.empty() || text.front() != '[')
+        return std::nullopt;
     for (const FormatName& entry : kFormats) {
         if (text.substr(0, entry.name.size()) == entry.name)
             return FormatMark {entry.format, entry.name.size()};
@@ -122,21 +139,38 @@ bool IsPrintableAscii(char c)
     return c >= 0x20 && c < 0x7F;
 }
 
+// Where the run of printable ASCII from `pos` on ends, eight bytes at a time:
+// a word goes on when none of its bytes is below 0x20 or above 0x7E.
+std::size_t PrintableAsciiEnd(std::string_view text, std::size_t pos)
+{
+    constexpr std::uint64_t kOnes = 0x0101010101010101;
+    constexpr std::uint64_t kHighBits = 0x8080808080808080;
+    for (std::uint64_t word = 0; pos + sizeof word <= text.size(); pos += sizeof word) {
+        std::memcpy(&word, text.data() + pos, sizeof word);
+        const std::uint64_t below = (word - 0x20 * kOnes) & ~word;
+        const std::uint64_t above = (word + kOnes) | word;
+        if (((below | above) & kHighBits) != 0)
+            break;
+    }
+    while (pos < text.size() && IsPrintableAscii(text[pos]))
+        ++pos;
+    return pos;
+}
+
 // Turns texts into code-page bytes; a control character is reported once
 // for each line it stands on, and the characters the code page cannot hold
 // once for the whole question, on the line of the first.
 class TextConverter {
 public:
-    std::string convert(const Text& text)
+    // Appends the code-page bytes of `text` to `bytes`.
+    void convert(const Text& text, std::string& bytes)
     {
         const std::string& utf8 = text.utf8();
-        std::string bytes;
-        bytes.reserve(utf8.size());
+        if (bytes.capacity() < bytes.size() + utf8.size())
+            bytes.reserve(bytes.size() + utf8.size());
         for (std::size_t pos = 0; pos < utf8.size();) {
             // Printable ASCII, the same in the code page, a run at a time.
-            std::size_t end = pos;
-            while (end < utf8.size() && IsPrintableAscii(utf8[end]))
-                ++end;
+            const std::size_t end = PrintableAsciiEnd(utf8, pos);
             if (end > pos) {
                 bytes.append(utf8, pos, end - pos);
                 pos = end;
@@ -147,7 +181,6 @@ public:
             append(bytes, c.code, text, pos);
             pos += c.length == 0 ? 1 : c.length;
         }
-        return bytes;
     }
 
     std::vector<SourceError> takeErrors()
@@ -212,7 +245,7 @@ Outcome Rejected(const Reject& reject)
     return {std::nullopt, {{reject.line, reject.message}}, {}};
 }
 
-Outcome Converted(Draft draft, int firstLine)
+Outcome Converted(Draft&& draft, int firstLine)
 {
     if (draft.questionLines.size() > static_cast<std::size_t>(kMaxQuestionLines))
         return Rejected({firstLine, "more than 255 question lines"});
@@ -220,12 +253,21 @@ Outcome Converted(Draft draft, int firstLine)
     QuestionRecord question;
     question.NumLines = std::to_string(draft.questionLines.size());
     // Each text is let go once converted: a huge one is held twice at most.
-    for (Text& line : draft.questionLines)
-        AddQuestionLine(question, converter.convert(std::exchange(line, Text())));
+    for (Text& line : draft.questionLines) {
+        // Room for the line's end too, so that a huge line is not held in twice its size.
+        constexpr std::size_t kMostAfterLine = 6;  // CR LF, and two more after a "?"
+        const std::size_t start = question.Question.size();
+        question.Question.reserve(start + line.size() + kMostAfterLine);
+        converter.convert(std::exchange(line, Text()), question.Question);
+        EndQuestionLine(question, start);
+    }
     for (std::size_t i = 0; i < draft.answers.size(); ++i)
-        question.answer(i) = converter.convert(std::exchange(draft.answers[i], Text()));
+        converter.convert(std::exchange(draft.answers[i], Text()), question.answer(i));
     question.AnsNum = std::to_string(draft.right + 1);
-    question.Ref = draft.reference.empty() ? std::string(kNoReferenceText) : converter.convert(draft.reference);
+    if (draft.reference.empty())
+        question.Ref = kNoReferenceText;
+    else
+        converter.convert(draft.reference, question.Ref);
     auto errors = converter.takeErrors();
     if (!errors.empty())
         return {std::nullopt, std::move(errors), {}};

@@ -31,13 +31,16 @@ std::string AnswerList(const std::vector<std::size_t>& numbers)
     return (numbers.size() == 1 ? "answer " : "answers ") + list;
 }
 
-// Reads the one question of a block; throws Reject for anything that does
-// not fit a card.
+// Reads the one question of a block into a draft; throws Reject for anything
+// that does not fit a card.
 class GiftQuestionReader {
 public:
-    GiftQuestionReader(const GiftText& source, int firstLine) : source_(source), firstLine_(firstLine) { }
+    GiftQuestionReader(const GiftText& source, int firstLine, Draft& draft)
+        : source_(source), firstLine_(firstLine), draft_(draft)
+    {
+    }
 
-    Draft read()
+    void read()
     {
         const Span whole = Trim(source_, {0, source_.bytes().size()}, true);
         const std::size_t end = whole.end;
@@ -66,7 +69,6 @@ public:
             readQuestion(source_, {start, open});
         }
         readAnswers(Trim(source_, {open + 1, close}, true));
-        return std::move(draft_);
     }
 
 private:
@@ -172,15 +174,16 @@ private:
     // Exactly one right answer; a second one is named on its line.
     void checkRight(const std::vector<GiftAnswer>& answers) const
     {
-        std::vector<int> lines;
+        std::size_t count = 0;
+        int secondLine = 0;
         for (const GiftAnswer& answer : answers) {
-            if (answer.right)
-                lines.push_back(answer.line);
+            if (answer.right && ++count == 2)
+                secondLine = answer.line;
         }
-        if (lines.empty())
+        if (count == 0)
             reject(firstLine_, "no right answer (\"=\"); a card has exactly one");
-        if (lines.size() > 1)
-            reject(lines[1], std::to_string(lines.size()) + " right answers (\"=\"); a card has exactly one");
+        if (count > 1)
+            reject(secondLine, std::to_string(count) + " right answers (\"=\"); a card has exactly one");
     }
 
     // Only a multiple-choice question ("~" answers) can become a card.
@@ -208,11 +211,16 @@ private:
     std::vector<GiftAnswer> splitAnswers(Span answers)
     {
         std::vector<GiftAnswer> split;
-        const auto isMark = [&](std::size_t pos) { return source_.isPlain(pos, '~') || source_.isPlain(pos, '='); };
-        if (!isMark(answers.begin))
+        split.reserve(kAnswerCount + 1);
+        const std::string_view bytes = source_.bytes();
+        const auto isMarkByte = [](char c) { return c == '~' || c == '='; };
+        if (!isMarkByte(bytes[answers.begin]) || source_.isEscaped(answers.begin))
             split.push_back({false, source_.lineAt(answers.begin), {answers.begin, answers.end}});
-        for (std::size_t pos = answers.begin; pos < answers.end; ++pos) {
-            if (!isMark(pos))
+        const auto end = bytes.begin() + static_cast<std::ptrdiff_t>(answers.end);
+        for (auto mark = std::find_if(bytes.begin() + static_cast<std::ptrdiff_t>(answers.begin), end, isMarkByte);
+             mark != end; mark = std::find_if(mark + 1, end, isMarkByte)) {
+            const auto pos = static_cast<std::size_t>(mark - bytes.begin());
+            if (source_.isEscaped(pos))
                 continue;
             if (!split.empty())
                 split.back().text.end = pos;
@@ -224,7 +232,7 @@ private:
             if (answer.right)
                 continue;
             if (const auto weight = WeightAt(BytesOf(source_, answer.text))) {
-                const std::string written(BytesOf(source_, answer.text).substr(0, weight->end));
+                const std::string_view written = BytesOf(source_, answer.text).substr(0, weight->end);
                 if (!weight->zero && !weight->negative)
                     reject(answer.line, "answer weights (" + Quoted(written) + ") are not supported");
                 if (weight->negative)
@@ -266,10 +274,10 @@ private:
     const GiftText& source_;
     const int firstLine_;
     GiftFormat format_ = GiftFormat::Moodle;
-    Draft draft_;
+    Draft& draft_;
 };
 
-Outcome ReadGiftQuestion(GiftBlock block)
+Outcome ReadGiftQuestion(GiftBlock& block)
 {
     if (!block.invalidLines.empty()) {
         Outcome invalid;
@@ -279,12 +287,12 @@ Outcome ReadGiftQuestion(GiftBlock block)
     }
     Draft draft;
     try {
-        draft = GiftQuestionReader(block.text, block.firstLine).read();
+        GiftQuestionReader(block.text, block.firstLine, draft).read();
     } catch (const Reject& reject) {
         return Rejected(reject);
     }
     const int firstLine = block.firstLine;
-    block = GiftBlock();  // the question's texts are in the draft
+    block.clear();  // the question's texts are in the draft
     return Converted(std::move(draft), firstLine);
 }
 
@@ -295,10 +303,10 @@ ImportResult ReadGift(std::string_view utf8, BankBuilder& builder)
     // part of its line.
     const bool crOnly = utf8.find('\n') == std::string_view::npos && utf8.find('\r') != std::string_view::npos;
     ForEachGiftBlock(WithoutByteOrderMark(utf8), crOnly ? LineBreaks::Any : LineBreaks::Lf,
-                     [&builder](GiftBlock&& block) {
+                     [&builder](GiftBlock& block) {
                          const int firstLine = block.firstLine;
                          if (!IsCategory(block))
-                             builder.add(ReadGiftQuestion(std::move(block)), firstLine);
+                             builder.add(ReadGiftQuestion(block), firstLine);
                          else if (block.secondLine != 0)
                              builder.add(Rejected({block.secondLine, std::string(kUnderCategory)}), firstLine);
                      });

@@ -16,9 +16,8 @@
 
 namespace qd::interchange::gift {
 
-// The bytes of a line without the blanks at its ends.
-std::string_view TrimmedLine(std::string_view text);
-bool IsCommentLine(std::string_view text);
+// A line that starts with "//", once trimmed.
+bool IsComment(std::string_view trimmed);
 
 // The text of a block: its lines joined by real line breaks, the escapes
 // taken as the characters they stand for, and which bytes they are. A
@@ -56,26 +55,33 @@ struct GiftBlock {
     std::vector<int> invalidLines;  // not valid UTF-8
 
     bool empty() const { return firstLine == 0; }
-    void add(const TextLine& line);
+    // Adds a line; `checked` tells that the whole source is known to be UTF-8.
+    void add(const TextLine& line, bool checked);
+    // Empty again; a block of ordinary size keeps its room for the next one,
+    // a huge one lets it go.
+    void clear();
 };
 
-// Calls `take` with each block of a text, one at a time.
+// Calls `take` with each block of a text, one at a time: one block, emptied
+// after each, so that the blocks of a source take no memory of their own.
 template <typename Take>
 void ForEachGiftBlock(std::string_view text, LineBreaks breaks, Take take)
 {
     GiftBlock block;
+    const bool valid = IsValidUtf8(text);  // then no line needs a check of its own
     LineReader lines(text, breaks);
     for (TextLine line {}; lines.next(line);) {
-        if (TrimmedLine(line.text).empty()) {
+        const std::string_view trimmed = TrimmedBlankBytes(line.text);
+        if (trimmed.empty()) {
             if (!block.empty())
-                take(std::move(block));
-            block = GiftBlock();
-        } else if (!IsCommentLine(line.text)) {
-            block.add(line);
+                take(block);
+            block.clear();
+        } else if (!IsComment(trimmed)) {
+            block.add(line, valid);
         }
     }
     if (!block.empty())
-        take(std::move(block));
+        take(block);
 }
 
 // A block that names a category: the reader ignores the whole block, so a

@@ -40,17 +40,9 @@ int LineOf(const GiftText& source, Span text, int otherwise)
 
 }  // namespace
 
-std::string_view TrimmedLine(std::string_view text)
+bool IsComment(std::string_view trimmed)
 {
-    const std::size_t begin = text.find_first_not_of(" \t");
-    if (begin == std::string_view::npos)
-        return {};
-    return text.substr(begin, text.find_last_not_of(" \t") + 1 - begin);
-}
-
-bool IsCommentLine(std::string_view text)
-{
-    return TrimmedLine(text).substr(0, 2) == "//";
+    return trimmed.substr(0, 2) == "//";
 }
 
 std::string_view BytesOf(const GiftText& source, Span span)
@@ -78,7 +70,7 @@ Span Trim(const GiftText& source, Span span, bool layout)
     return span;
 }
 
-void GiftBlock::add(const TextLine& line)
+void GiftBlock::add(const TextLine& line, bool checked)
 {
     if (firstLine == 0) {
         firstLine = line.number;
@@ -87,14 +79,29 @@ void GiftBlock::add(const TextLine& line)
         secondLine = secondLine == 0 ? line.number : secondLine;
         text.text.append("\n", line.number);
     }
-    if (!IsValidUtf8(line.text))
+    if (!checked && !IsValidUtf8(line.text))
         invalidLines.push_back(line.number);
     AppendUnescaped(text, line.text, line.number);
 }
 
+void GiftBlock::clear()
+{
+    constexpr std::size_t kKeptBytes = std::size_t {64} * 1024;
+    if (text.bytes().size() > kKeptBytes) {
+        *this = GiftBlock();
+        return;
+    }
+    firstLine = 0;
+    firstText = {};
+    secondLine = 0;
+    text.text.clear();
+    text.escaped.clear();
+    invalidLines.clear();
+}
+
 bool IsCategory(const GiftBlock& block)
 {
-    return TrimmedLine(block.firstText).substr(0, 10) == "$CATEGORY:";
+    return TrimmedBlankBytes(block.firstText).substr(0, 10) == "$CATEGORY:";
 }
 
 std::size_t Find(const GiftText& source, char c, std::size_t from, std::size_t to)
@@ -125,20 +132,16 @@ std::size_t AfterTitle(const GiftText& source, Span text)
 
 std::size_t FindGeneralFeedback(const GiftText& source, Span text)
 {
-    const std::string_view bytes = source.bytes();
-    if (text.end - text.begin < 4)
-        return text.end;
-    for (std::size_t pos = text.end - 4;;) {
-        const std::size_t found = bytes.rfind("####", pos);
-        if (found == std::string_view::npos || found < text.begin)
-            return text.end;
-        if (!source.isEscaped(found) && !source.isEscaped(found + 1) && !source.isEscaped(found + 2)
-            && !source.isEscaped(found + 3))
-            return found;
-        if (found == 0)
-            return text.end;
-        pos = found - 1;
+    constexpr std::string_view kMark = "####";
+    const std::string_view bytes = BytesOf(source, text);
+    std::size_t last = text.end;
+    for (std::size_t found = bytes.find(kMark); found != std::string_view::npos; found = bytes.find(kMark, found + 1)) {
+        const std::size_t pos = text.begin + found;
+        const auto plain = [&](std::size_t i) { return !source.isEscaped(pos + i); };
+        if (plain(0) && plain(1) && plain(2) && plain(3))
+            last = pos;
     }
+    return last;
 }
 
 FormattedText WithoutMark(const GiftText& source, Span text, GiftFormat otherwise)

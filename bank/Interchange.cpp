@@ -9,6 +9,7 @@
 #include "bank/StoredQuestions.h"
 #include "shell/CodePage.h"
 #include "shell/Failure.h"
+#include "shell/platform/Memory.h"
 
 namespace qd {
 
@@ -36,13 +37,6 @@ std::optional<int> NumberIn(std::string_view text)
     }
 }
 
-DecodedLine DecodeLine(const TextLine& line)
-{
-    bool valid = true;
-    std::u32string decoded = DecodeUtf8(line.text, &valid);
-    return {line.number, std::move(decoded), valid};
-}
-
 SourceError InvalidUtf8(int line)
 {
     return {line, "not valid UTF-8"};
@@ -62,7 +56,7 @@ void BankBuilder::expect(std::size_t bytes)
     // Some 128 bytes of a source a question; a source of smaller ones only
     // makes the bank grow as it goes.
     constexpr std::size_t kQuestionBytes = 128;
-    result_.bank.questions.reserve(std::min(bytes / kQuestionBytes + 1, static_cast<std::size_t>(kMaxQuestions)));
+    ReserveLarge(result_.bank.questions, std::min(bytes / kQuestionBytes + 1, static_cast<std::size_t>(kMaxQuestions)));
 }
 
 void BankBuilder::add(Outcome outcome, int firstLine, HeldNotes* held)
@@ -75,7 +69,8 @@ void BankBuilder::add(Outcome outcome, int firstLine, HeldNotes* held)
     else
         ++result_.skipped;
     std::vector<SourceError>& messages = imported ? outcome.notes : outcome.errors;
-    std::stable_sort(messages.begin(), messages.end(), ByLine);
+    if (messages.size() > 1)  // a sort of one would still ask for a buffer
+        std::stable_sort(messages.begin(), messages.end(), ByLine);
     for (SourceError& message : messages) {
         if (held)
             release(*held, message.line);

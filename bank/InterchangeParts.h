@@ -25,15 +25,6 @@ std::string Utf8Text(std::string_view bytes);
 
 std::optional<int> NumberIn(std::string_view text);
 
-// A line of a source, decoded; an ill-formed sequence becomes U+FFFD.
-struct DecodedLine {
-    int number;
-    std::u32string text;
-    bool valid;  // the line's bytes are well-formed UTF-8
-};
-
-DecodedLine DecodeLine(const TextLine& line);
-
 SourceError InvalidUtf8(int line);
 
 // ---------------------------------------------------------------------------
@@ -57,8 +48,13 @@ public:
     std::size_t size() const { return utf8_.size(); }
     // The line of the byte at `pos`; the first line for an empty text.
     int lineAt(std::size_t pos) const;
+    // Empty again, keeping the room it had for the next text.
+    void clear();
 
 private:
+    // The line of the last byte: the one the next byte stands on unless told otherwise.
+    int lastLine() const { return later_.empty() ? line_ : later_.back().line; }
+
     // Four bytes for the place (the tool reads no source over 64 MiB), so
     // that a text of many short lines takes little more than its bytes.
     struct LineFrom {
@@ -97,7 +93,7 @@ struct Outcome {
 };
 
 Outcome Rejected(const Reject& reject);
-Outcome Converted(Draft draft, int firstLine);
+Outcome Converted(Draft&& draft, int firstLine);
 
 // Notes of one message held back until the question around them is done,
 // one number each: a source of nothing else holds them in little memory.

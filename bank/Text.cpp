@@ -1,6 +1,7 @@
 #include "bank/Text.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 namespace qd {
@@ -19,6 +20,20 @@ void AppendForMessage(std::string& out, std::string_view text, std::size_t pos, 
     const unsigned value = c.length == 0 ? static_cast<unsigned char>(text[pos]) : static_cast<unsigned>(c.code);
     out += "\\x";
     out += Hex(value, 2);
+}
+
+// Where the run of ASCII bytes from `pos` on ends: eight bytes at a time.
+std::size_t AsciiEnd(std::string_view bytes, std::size_t pos)
+{
+    constexpr std::uint64_t kHighBits = 0x8080808080808080;
+    for (std::uint64_t word = 0; pos + sizeof word <= bytes.size(); pos += sizeof word) {
+        std::memcpy(&word, bytes.data() + pos, sizeof word);
+        if ((word & kHighBits) != 0)
+            break;
+    }
+    while (pos < bytes.size() && static_cast<unsigned char>(bytes[pos]) < 0x80)
+        ++pos;
+    return pos;
 }
 
 }  // namespace
@@ -79,6 +94,15 @@ std::u32string_view TrimmedBlanks(std::u32string_view text)
     return text;
 }
 
+std::string_view TrimmedBlankBytes(std::string_view text)
+{
+    while (!text.empty() && IsBlank(static_cast<unsigned char>(text.front())))
+        text.remove_prefix(1);
+    while (!text.empty() && IsBlank(static_cast<unsigned char>(text.back())))
+        text.remove_suffix(1);
+    return text;
+}
+
 Utf8Char DecodeUtf8At(std::string_view bytes, std::size_t pos)
 {
     const auto at = [&](std::size_t i) { return static_cast<unsigned char>(bytes[i]); };
@@ -118,15 +142,11 @@ Utf8Char DecodeUtf8At(std::string_view bytes, std::size_t pos)
 
 bool IsValidUtf8(std::string_view bytes)
 {
-    for (std::size_t pos = 0; pos < bytes.size();) {
-        if (static_cast<unsigned char>(bytes[pos]) < 0x80) {
-            ++pos;
-            continue;
-        }
+    for (std::size_t pos = AsciiEnd(bytes, 0); pos < bytes.size();) {
         const std::size_t length = DecodeUtf8At(bytes, pos).length;
         if (length == 0)
             return false;
-        pos += length;
+        pos = AsciiEnd(bytes, pos + length);
     }
     return true;
 }
@@ -202,15 +222,18 @@ std::size_t FirstLineBreak(std::string_view text, std::size_t pos)
 }
 
 // Where the line at pos_ ends: its LF, or also its CR, or the text's end.
-// The LF is searched for once, and the CR only up to it, at memory speed.
+// The next LF and the next CR are each searched for once, at memory speed,
+// and kept until a line passes them: a text without CRs is searched for one
+// once in all.
 std::size_t LineReader::lineEnd()
 {
     if (lf_ < pos_ || lf_ == kUnknown)
         lf_ = std::min(text_.find('\n', pos_), text_.size());
     if (breaks_ == LineBreaks::Lf)
         return lf_;
-    const void* cr = std::memchr(text_.data() + pos_, '\r', lf_ - pos_);
-    return cr ? static_cast<std::size_t>(static_cast<const char*>(cr) - text_.data()) : lf_;
+    if (cr_ < pos_ || cr_ == kUnknown)
+        cr_ = std::min(text_.find('\r', pos_), text_.size());
+    return std::min(cr_, lf_);
 }
 
 bool LineReader::next(TextLine& line)

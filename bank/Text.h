@@ -37,6 +37,8 @@ bool IsControl(char32_t code);
 
 // A text without the blanks at its ends.
 std::u32string_view TrimmedBlanks(std::u32string_view text);
+// The same for the bytes of a UTF-8 text.
+std::string_view TrimmedBlankBytes(std::string_view text);
 
 struct Utf8Char {
     char32_t code;  // kReplacementCharacter for an ill-formed sequence
@@ -92,6 +94,7 @@ private:
     LineBreaks breaks_;
     std::size_t pos_ = 0;
     std::size_t lf_ = kUnknown;  // the next LF from pos_ on, or the text's size
+    std::size_t cr_ = kUnknown;  // the same for CR, with LineBreaks::Any
     int number_ = 0;
 };
 

@@ -1,5 +1,6 @@
 #include "tools/Messages.h"
 
+#include <algorithm>
 #include <ostream>
 
 namespace qd::tool {
@@ -17,18 +18,23 @@ std::string MessageKind(std::string_view message)
 {
     std::string kind;
     kind.reserve(message.size());
-    for (std::size_t i = 0; i < message.size(); ++i) {
+    for (std::size_t i = 0; i < message.size();) {
         if (IsDigit(message[i])) {
-            while (i + 1 < message.size() && IsDigit(message[i + 1]))
+            while (i < message.size() && IsDigit(message[i]))
                 ++i;
             kind += '#';
         } else if (message[i] == '"') {
             // A quoted value holds no double quote (Quoted writes it as \x22).
             const std::size_t close = message.find('"', i + 1);
-            i = close == std::string_view::npos ? message.size() : close;
+            i = close == std::string_view::npos ? message.size() : close + 1;
             kind += "\"\xE2\x80\xA6\"";
         } else {
-            kind += message[i];
+            // The text up to the next number or quoted value, as it is.
+            const auto end = std::find_if(message.begin() + static_cast<std::ptrdiff_t>(i), message.end(),
+                                          [](char c) { return IsDigit(c) || c == '"'; });
+            const auto next = static_cast<std::size_t>(end - message.begin());
+            kind.append(message, i, next - i);
+            i = next;
         }
     }
     return kind;
