@@ -41,6 +41,20 @@ Bytes Load(const void* at)
     return bytes;
 }
 
+// `count` bytes, fewer than kWidth, the rest zero: in at most four moves.
+Bytes LoadShort(const char* at, std::size_t count)
+{
+    std::array<char, kWidth> bytes {};
+    std::size_t done = 0;
+    for (const std::size_t piece : {std::size_t {8}, std::size_t {4}, std::size_t {2}, std::size_t {1}}) {
+        if ((count & piece) != 0) {
+            std::memcpy(bytes.data() + done, at + done, piece);
+            done += piece;
+        }
+    }
+    return Load(bytes.data());
+}
+
 // Set where a byte is a code that must be escaped, the escape itself aside.
 Masks Unescaped(Bytes bytes)
 {
@@ -66,38 +80,6 @@ std::size_t FirstSet(Masks masks)
     return kWidth;
 }
 
-// `code` as the scrambler writes it, at `out`; returns the place after it.
-char* PutCode(char* out, std::uint8_t code)
-{
-    if (MustEscape(code)) {
-        *out++ = kEscape;
-        *out++ = static_cast<char>(code + 1);
-    } else {
-        *out++ = static_cast<char>(code);
-    }
-    return out;
-}
-
-// `codes` escaped, at `out`: sixteen at a time where none needs an escape,
-// as about three runs of sixteen in four do.
-char* PutEscaped(char* out, std::string_view codes)
-{
-    std::size_t at = 0;
-    for (; at + kWidth <= codes.size(); at += kWidth) {
-        const Bytes bytes = Load(codes.data() + at);
-        if (AnySet(Unescaped(bytes) | (bytes == Code(kEscape)))) {
-            for (std::size_t i = at; i < at + kWidth; ++i)
-                out = PutCode(out, Code(codes[i]));
-        } else {
-            std::memcpy(out, &bytes, kWidth);
-            out += kWidth;
-        }
-    }
-    for (; at < codes.size(); ++at)
-        out = PutCode(out, Code(codes[at]));
-    return out;
-}
-
 void CheckInputs(std::string_view key, std::string_view text)
 {
     if (key.empty())
@@ -119,10 +101,11 @@ constexpr std::size_t kStreamRun = 256;
 // holds it repeated, so that kStreamRun codes from any position stand in a row.
 class ExpandedKey {
 public:
-    ExpandedKey() = default;
+    constexpr ExpandedKey() = default;
 
-    explicit ExpandedKey(std::string_view key) : key_(key), size_(key.size() + 4)
+    explicit ExpandedKey(std::string_view key) : keySize_(key.size()), size_(key.size() + 4)
     {
+        std::copy(key.begin(), key.end(), key_.begin());
         const auto length = static_cast<std::uint8_t>(key.size());
         stream_[0] = length;
         stream_[1] = Code(key.front()) ^ length;
@@ -137,10 +120,27 @@ public:
             header_[i] = static_cast<char>(stream_[i]);
         WriteThreeDigits(stream_[size_ - 1], &header_[3]);
         WriteThreeDigits(static_cast<unsigned>(size_), &header_[6]);
+
+        for (std::size_t i = 0; i < kHeaderLength; ++i) {
+            const auto code = static_cast<std::uint8_t>(Code(header_[i]) ^ stream_[i % size_]);
+            if (MustEscape(code)) {
+                scrambledHeader_[scrambledHeaderSize_++] = kEscape;
+                scrambledHeader_[scrambledHeaderSize_++] = static_cast<char>(code + 1);
+            } else {
+                scrambledHeader_[scrambledHeaderSize_++] = static_cast<char>(code);
+            }
+        }
     }
 
-    bool isFor(std::string_view key) const { return size_ != 0 && key == key_; }
+    bool isFor(std::string_view key) const
+    {
+        return size_ != 0 && key.size() == keySize_ && std::equal(key.begin(), key.end(), key_.begin());
+    }
     std::string_view header() const { return {header_.data(), header_.size()}; }
+    // The header as it starts every line scrambled with this key, and where
+    // in the key stream the text after it begins.
+    std::string_view scrambledHeader() const { return {scrambledHeader_.data(), scrambledHeaderSize_}; }
+    std::size_t afterHeader() const { return kHeaderLength % size_; }
     std::size_t size() const { return size_; }
     const std::uint8_t* stream() const { return stream_.data(); }
 
@@ -152,9 +152,13 @@ private:
         out[2] = static_cast<char>('0' + value % 10);
     }
 
-    std::string key_;
+    // Held in place, so that the cached key needs no making or unmaking per thread.
+    std::array<char, kMaxKeyLength> key_ {};
+    std::size_t keySize_ = 0;
     std::array<std::uint8_t, kMaxKeyLength + 4 + kStreamRun> stream_ {};
     std::array<char, kHeaderLength> header_ {};
+    std::array<char, 2 * kHeaderLength> scrambledHeader_ {};
+    std::size_t scrambledHeaderSize_ = 0;
     std::size_t size_ = 0;
 };
 
@@ -171,7 +175,10 @@ const ExpandedKey& Expanded(std::string_view key)
 // The place in the key stream, running on across the whole text.
 class KeyCursor {
 public:
-    explicit KeyCursor(const ExpandedKey& key) : start_(key.stream()), end_(start_ + key.size()), at_(start_) { }
+    explicit KeyCursor(const ExpandedKey& key, std::size_t position = 0)
+        : start_(key.stream()), end_(start_ + key.size()), at_(start_ + position)
+    {
+    }
 
     std::uint8_t next()
     {
@@ -191,46 +198,43 @@ public:
             at_ -= end_ - start_;
     }
 
-    // `count` bytes from `in`, at most kStreamRun, combined with the key, to
-    // `out`, which may be `in`.
-    void combine(const char* in, std::size_t count, char* out)
-    {
-        for (std::size_t i = 0; i < count; ++i)
-            out[i] = static_cast<char>(Code(in[i]) ^ at_[i]);
-        at_ = start_ + (static_cast<std::size_t>(at_ - start_) + count) % static_cast<std::size_t>(end_ - start_);
-    }
-
 private:
     const std::uint8_t* start_;
     const std::uint8_t* end_;
     const std::uint8_t* at_;
 };
 
-// The header and then `text`, combined with the key and escaped, written at
-// `out`; returns the place after them. A piece of kStreamRun codes at a time
-// is combined in one go, then escaped; the header goes in the first piece.
-char* PutScrambled(char* out, std::string_view header, std::string_view text, KeyCursor& key)
+// `text` combined with the key and escaped, written at `out`, which has room
+// for kWidth bytes more than the longest result; returns the place after it.
+// Sixteen codes are combined at a time and kept up to the first that needs an
+// escape, which follows as its pair.
+char* PutScrambled(char* out, std::string_view text, KeyCursor& key)
 {
-    std::array<char, kStreamRun> piece;
-    std::size_t count = header.size();
-    std::copy(header.begin(), header.end(), piece.begin());
-    for (;;) {
-        const std::size_t more = std::min(text.size(), piece.size() - count);
-        std::copy_n(text.begin(), more, piece.begin() + static_cast<std::ptrdiff_t>(count));
-        text.remove_prefix(more);
-        count += more;
-        key.combine(piece.data(), count, piece.data());
-        out = PutEscaped(out, std::string_view(piece.data(), count));
-        if (text.empty())
-            return out;
-        count = 0;
+    while (!text.empty()) {
+        const std::size_t count = std::min(text.size(), kWidth);
+        const Bytes combined = (count == kWidth ? Load(text.data()) : LoadShort(text.data(), count)) ^ key.codes();
+        std::memcpy(out, &combined, kWidth);
+        const std::size_t run = std::min(count, FirstSet(Unescaped(combined) | (combined == Code(kEscape))));
+        out += run;
+        text.remove_prefix(run);
+        key.skip(run);
+        if (run < count) {
+            *out++ = kEscape;
+            *out++ = static_cast<char>(combined[run] + 1);
+            text.remove_prefix(1);
+            key.skip(1);
+        }
     }
+    return out;
 }
 
 // Unescapes and combines with the key what lies between the markers.
 class BodyReader {
 public:
-    BodyReader(std::string_view body, const ExpandedKey& key) : p_(body.data()), end_(p_ + body.size()), key_(key) { }
+    BodyReader(std::string_view body, const ExpandedKey& key, std::size_t position = 0)
+        : p_(body.data()), end_(p_ + body.size()), key_(key, position)
+    {
+    }
 
     bool atEnd() const { return p_ == end_; }
 
@@ -303,18 +307,46 @@ bool HasScrambleMarkers(std::string_view text)
     return first == kStartMarker && last == kEndMarker;
 }
 
-void AppendScrambled(std::string& out, std::string_view key, std::string_view plain)
+namespace {
+
+// The scrambled line of `plain`, then `lineEnd`, appended to `out`. A short
+// line is made on the stack and appended in one go; a longer one in place,
+// in room for every character escaped.
+void AppendLine(std::string& out, std::string_view key, std::string_view plain, std::string_view lineEnd)
 {
     CheckInputs(key, plain);
     const ExpandedKey& expanded = Expanded(key);
-    KeyCursor cursor(expanded);
+    const std::string_view header = expanded.scrambledHeader();
+    const auto put = [&](char* o) {
+        o = std::copy(kStartMarker.begin(), kStartMarker.end(), o);
+        o = std::copy(header.begin(), header.end(), o);
+        KeyCursor cursor(expanded, expanded.afterHeader());
+        o = PutScrambled(o, plain, cursor);
+        o = std::copy(kEndMarker.begin(), kEndMarker.end(), o);
+        return std::copy(lineEnd.begin(), lineEnd.end(), o);
+    };
+    const std::size_t longest =
+        kStartMarker.size() + header.size() + 2 * plain.size() + kEndMarker.size() + lineEnd.size() + kWidth;
+    std::array<char, 512> shortLine;
+    if (longest <= shortLine.size()) {
+        out.append(shortLine.data(), static_cast<std::size_t>(put(shortLine.data()) - shortLine.data()));
+        return;
+    }
     const std::size_t start = out.size();
-    // Every character escaped is the longest the line can be.
-    out.resize(start + kStartMarker.size() + 2 * (kHeaderLength + plain.size()) + kEndMarker.size());
-    char* o = std::copy(kStartMarker.begin(), kStartMarker.end(), out.data() + start);
-    o = PutScrambled(o, expanded.header(), plain, cursor);
-    o = std::copy(kEndMarker.begin(), kEndMarker.end(), o);
-    out.resize(static_cast<std::size_t>(o - out.data()));
+    out.resize(start + longest);
+    out.resize(static_cast<std::size_t>(put(out.data() + start) - out.data()));
+}
+
+}  // namespace
+
+void AppendScrambled(std::string& out, std::string_view key, std::string_view plain)
+{
+    AppendLine(out, key, plain, {});
+}
+
+void AppendScrambledLine(std::string& out, std::string_view key, std::string_view plain)
+{
+    AppendLine(out, key, plain, "\r\n");
 }
 
 std::string ScrambleText(std::string_view key, std::string_view plain)
@@ -368,9 +400,23 @@ void AppendDescrambled(std::string& out, std::string_view key, std::string_view 
     // rest, written straight into the result. A damaged escape anywhere
     // outranks a header that does not match.
     const ExpandedKey& expanded = Expanded(key);
+    const std::size_t start = out.size();
+    // A line the scrambler wrote with this key starts with the header as it
+    // writes it: the header matches, and the text follows.
+    const std::string_view scrambledHeader = expanded.scrambledHeader();
+    if (body.substr(0, scrambledHeader.size()) == scrambledHeader) {
+        BodyReader reader(body.substr(scrambledHeader.size()), expanded, expanded.afterHeader());
+        out.resize(start + body.size());
+        try {
+            out.resize(static_cast<std::size_t>(reader.read(out.data() + start, out.data() + out.size()) - out.data()));
+        } catch (...) {
+            out.resize(start);
+            throw;
+        }
+        return;
+    }
     const std::string_view header = expanded.header();
     BodyReader reader(body, expanded);
-    const std::size_t start = out.size();
     out.resize(start + body.size());
     try {
         std::array<char, kHeaderLength> read {};

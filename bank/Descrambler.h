@@ -32,6 +32,8 @@ std::string DescrambleText(std::string_view key, std::string_view scrambled);
 // The same, appending to `out`; after a failure `out` is as it was.
 void AppendScrambled(std::string& out, std::string_view key, std::string_view plain);
 void AppendDescrambled(std::string& out, std::string_view key, std::string_view scrambled);
+// AppendScrambled followed by CR LF: a line of a data file.
+void AppendScrambledLine(std::string& out, std::string_view key, std::string_view plain);
 
 // True when a line has both markers and, between them, every escape the
 // scrambler writes and no other: a line that descrambles to a text is then

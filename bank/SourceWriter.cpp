@@ -48,8 +48,7 @@ void CheckStoredQuestion(const QuestionRecord& question, const std::vector<std::
 
 void AppendLine(std::string& file, std::string_view plain)
 {
-    AppendScrambled(file, kQuestionKey, plain);
-    file += "\r\n";
+    AppendScrambledLine(file, kQuestionKey, plain);
 }
 
 void AppendQuestion(std::string& file, const QuestionRecord& question, QuestionRecord& joined)
