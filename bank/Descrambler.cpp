@@ -4,6 +4,7 @@
 #include <array>
 #include <cstring>
 
+#include "bank/ByteVectors.h"
 #include "shell/Failure.h"
 #include "shell/StepRunner.h"
 
@@ -28,56 +29,12 @@ constexpr bool MustEscape(std::uint8_t code)
     return code < 32 && ((kEscapedCodes >> code) & 1U) != 0;
 }
 
-// Sixteen bytes at a time, compared as vectors (GCC and Clang); comparing two
-// vectors of bytes gives a vector of masks, 0 or -1.
-using Bytes = std::uint8_t __attribute__((vector_size(16)));
-using Masks = std::int8_t __attribute__((vector_size(16)));
-constexpr std::size_t kWidth = sizeof(Bytes);
-
-Bytes Load(const void* at)
-{
-    Bytes bytes;
-    std::memcpy(&bytes, at, kWidth);
-    return bytes;
-}
-
-// `count` bytes, fewer than kWidth, the rest zero: in at most four moves.
-Bytes LoadShort(const char* at, std::size_t count)
-{
-    std::array<char, kWidth> bytes {};
-    std::size_t done = 0;
-    for (const std::size_t piece : {std::size_t {8}, std::size_t {4}, std::size_t {2}, std::size_t {1}}) {
-        if ((count & piece) != 0) {
-            std::memcpy(bytes.data() + done, at + done, piece);
-            done += piece;
-        }
-    }
-    return Load(bytes.data());
-}
+using namespace vectors;
 
 // Set where a byte is a code that must be escaped, the escape itself aside.
 Masks Unescaped(Bytes bytes)
 {
     return (bytes == 0x00) | (bytes == 0x0A) | (bytes == 0x0D) | (bytes == 0x1A);
-}
-
-bool AnySet(Masks masks)
-{
-    std::uint64_t halves[2];
-    std::memcpy(halves, &masks, sizeof(halves));
-    return (halves[0] | halves[1]) != 0;
-}
-
-// The place of the first set mask, or kWidth when none is set.
-std::size_t FirstSet(Masks masks)
-{
-    std::uint64_t halves[2];
-    std::memcpy(halves, &masks, sizeof(halves));
-    if (halves[0] != 0)
-        return static_cast<std::size_t>(__builtin_ctzll(halves[0])) / 8;
-    if (halves[1] != 0)
-        return 8 + static_cast<std::size_t>(__builtin_ctzll(halves[1])) / 8;
-    return kWidth;
 }
 
 void CheckInputs(std::string_view key, std::string_view text)
@@ -212,7 +169,7 @@ char* PutScrambled(char* out, std::string_view text, KeyCursor& key)
 {
     while (!text.empty()) {
         const std::size_t count = std::min(text.size(), kWidth);
-        const Bytes combined = (count == kWidth ? Load(text.data()) : LoadShort(text.data(), count)) ^ key.codes();
+        const Bytes combined = LoadUpTo(text.data(), count) ^ key.codes();
         std::memcpy(out, &combined, kWidth);
         const std::size_t run = std::min(count, FirstSet(Unescaped(combined) | (combined == Code(kEscape))));
         out += run;
@@ -252,16 +209,16 @@ public:
     // which those before the first escape are kept; then the escape pair.
     char* read(char* out, const char* outEnd)
     {
-        while (end_ - p_ >= static_cast<std::ptrdiff_t>(kWidth)
-               && outEnd - out >= static_cast<std::ptrdiff_t>(kWidth)) {
-            const Bytes bytes = Load(p_);
+        while (p_ != end_ && outEnd - out >= static_cast<std::ptrdiff_t>(kWidth)) {
+            const std::size_t count = std::min(static_cast<std::size_t>(end_ - p_), kWidth);
+            const Bytes bytes = LoadUpTo(p_, count);
             const Bytes combined = bytes ^ key_.codes();
             std::memcpy(out, &combined, kWidth);
-            const std::size_t run = FirstSet(bytes == Code(kEscape));
+            const std::size_t run = std::min(count, FirstSet(bytes == Code(kEscape)));
             out += run;
             p_ += run;
             key_.skip(run);
-            if (run < kWidth)
+            if (run < count)
                 *out++ = next();
         }
         while (p_ != end_ && out != outEnd)
@@ -403,10 +360,11 @@ void AppendDescrambled(std::string& out, std::string_view key, std::string_view 
     const std::size_t start = out.size();
     // A line the scrambler wrote with this key starts with the header as it
     // writes it: the header matches, and the text follows.
+    // Room for the text and the sixteen characters the reader stores at a time.
     const std::string_view scrambledHeader = expanded.scrambledHeader();
     if (body.substr(0, scrambledHeader.size()) == scrambledHeader) {
         BodyReader reader(body.substr(scrambledHeader.size()), expanded, expanded.afterHeader());
-        out.resize(start + body.size());
+        out.resize(start + body.size() + kWidth);
         try {
             out.resize(static_cast<std::size_t>(reader.read(out.data() + start, out.data() + out.size()) - out.data()));
         } catch (...) {
@@ -417,7 +375,7 @@ void AppendDescrambled(std::string& out, std::string_view key, std::string_view 
     }
     const std::string_view header = expanded.header();
     BodyReader reader(body, expanded);
-    out.resize(start + body.size());
+    out.resize(start + body.size() + kWidth);
     try {
         std::array<char, kHeaderLength> read {};
         const char* const readEnd = reader.read(read.data(), read.data() + read.size());

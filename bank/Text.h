@@ -93,8 +93,7 @@ private:
     std::string_view text_;
     LineBreaks breaks_;
     std::size_t pos_ = 0;
-    std::size_t lf_ = kUnknown;  // the next LF from pos_ on, or the text's size
-    std::size_t cr_ = kUnknown;  // the same for CR, with LineBreaks::Any
+    std::size_t lf_ = kUnknown;  // the next LF from pos_ on, or the text's size, with LineBreaks::Lf
     int number_ = 0;
 };
 

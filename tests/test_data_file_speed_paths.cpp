@@ -73,11 +73,15 @@ TEST_F(AppendingTest, ARejectedLineLeavesWhatWasThere)
     EXPECT_EQ(log->entries, (std::vector<LogEntry> {{5, "3408"}, {31100, "3408"}}));
 }
 
-TEST(LineBreaks, FoundAcrossTheSearchWindowAsOneByOne)
+TEST(LineBreaks, FoundSixteenBytesAtATimeAsOneByOne)
 {
-    // Lines around and far beyond 1024 bytes, every kind of end, at every place.
+    // Lines of every length around the sixteen bytes looked at at a time,
+    // and far beyond, every kind of end, at every place.
+    std::vector<std::size_t> lengths = {1022u, 1023u, 1024u, 1025u, 3000u};
+    for (std::size_t length = 0; length <= 40; ++length)
+        lengths.push_back(length);
     std::string text;
-    for (const std::size_t length : {0u, 1u, 1022u, 1023u, 1024u, 1025u, 3000u}) {
+    for (const std::size_t length : lengths) {
         for (const char* end : {"\r\n", "\n", "\r", "\n\r"})
             text += std::string(length, 'x') + end;
     }
