@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <string_view>
 
 namespace qd::vectors {
 
@@ -76,6 +77,17 @@ inline std::size_t CountSet(Masks masks)
     // A set mask is 0xFF: its lowest bit, one per byte, summed into the top byte.
     constexpr std::uint64_t kLowBits = 0x0101010101010101;
     return static_cast<std::size_t>((((halves[0] & kLowBits) + (halves[1] & kLowBits)) * kLowBits) >> 56);
+}
+
+// How many times `c` stands in `text`.
+inline std::size_t CountOf(std::string_view text, char c)
+{
+    std::size_t found = 0;
+    for (std::size_t at = 0; at < text.size(); at += kWidth) {
+        const std::size_t count = text.size() - at < kWidth ? text.size() - at : kWidth;
+        found += CountSet(LoadUpTo(text.data() + at, count) == static_cast<std::uint8_t>(c));
+    }
+    return found;
 }
 
 }  // namespace qd::vectors

@@ -20,12 +20,7 @@ std::vector<DataLine> SplitDataLines(std::string_view bytes)
 LoadRecorder::LoadRecorder(std::string_view fileBytes) : fileBytes_(fileBytes)
 {
     // A line for each LF, which is every line of a file with CR LF ends.
-    std::size_t ends = 0;
-    for (std::size_t at = 0; at < fileBytes.size(); at += vectors::kWidth) {
-        const std::size_t count = std::min(fileBytes.size() - at, vectors::kWidth);
-        ends += vectors::CountSet(vectors::LoadUpTo(fileBytes.data() + at, count) == '\n');
-    }
-    ReserveLarge(lines_, ends + 1);
+    ReserveLarge(lines_, vectors::CountOf(fileBytes, '\n') + 1);
     // The texts the program takes from the lines are shorter than the lines:
     // one block holds them all.
     ReserveLarge(blocks_.emplace_back(), fileBytes.size());

@@ -66,8 +66,15 @@ std::vector<std::string> QuestionLinesOf(const QuestionRecord& record)
 
 std::vector<std::string_view> QuestionLineViews(const QuestionRecord& record)
 {
-    const std::string_view question = record.Question;
     std::vector<std::string_view> lines;
+    QuestionLineViews(record, lines);
+    return lines;
+}
+
+void QuestionLineViews(const QuestionRecord& record, std::vector<std::string_view>& lines)
+{
+    const std::string_view question = record.Question;
+    lines.clear();
     std::size_t pos = 0;
     while (pos < question.size()) {
         const std::size_t end = std::min(question.find(kLineEnd, pos), question.size());
@@ -77,7 +84,14 @@ std::vector<std::string_view> QuestionLineViews(const QuestionRecord& record)
         if (HoldsQuestionMark(line) && question.substr(pos, kAfterQuestionMark.size()) == kAfterQuestionMark)
             pos += kAfterQuestionMark.size();
     }
-    return lines;
+}
+
+std::size_t QuestionTextSize(const std::vector<std::string_view>& lines)
+{
+    std::size_t size = 0;
+    for (const std::string_view line : lines)
+        size += line.size() + kLineEnd.size() + (HoldsQuestionMark(line) ? kAfterQuestionMark.size() : 0);
+    return size;
 }
 
 bool StoredBank::operator==(const StoredBank& other) const

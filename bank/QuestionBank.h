@@ -43,6 +43,10 @@ void EndQuestionLine(QuestionRecord& record, std::size_t lineStart);
 std::vector<std::string> QuestionLinesOf(const QuestionRecord& record);
 // The same lines as parts of the record's question text.
 std::vector<std::string_view> QuestionLineViews(const QuestionRecord& record);
+// The same into `lines`, whose room is used again.
+void QuestionLineViews(const QuestionRecord& record, std::vector<std::string_view>& lines);
+// The size of the question text AddQuestionLine makes of `lines`.
+std::size_t QuestionTextSize(const std::vector<std::string_view>& lines);
 
 inline constexpr std::size_t kDataFileSlots = 16;
 

@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "bank/ByteVectors.h"
 #include "bank/Descrambler.h"
 #include "bank/QuestionRecords.h"
 #include "bank/SourceParts.h"
@@ -30,19 +31,17 @@ void Require(bool condition, const char* reason)
         Raise(failure::kInvalidArgument, reason);
 }
 
-// A question the loader reads back as it is. `joined` is room for its text
-// as AddQuestionLine builds it from `lines`, reused from question to question.
-void CheckStoredQuestion(const QuestionRecord& question, const std::vector<std::string_view>& lines,
-                         QuestionRecord& joined)
+// A question the loader reads back as it is. `lines` are the question's
+// lines as QuestionLineViews finds them, which take every byte of the text
+// but the line ends they skip: the text is made of them exactly when it is
+// as long as AddQuestionLine would make it.
+void CheckStoredQuestion(const QuestionRecord& question, const std::vector<std::string_view>& lines)
 {
     const auto count = NumberOf(question.NumLines);
     Require(count && *count >= 0 && *count <= kMaxQuestionLines, "count of question lines not 0 to 255");
     Require(static_cast<std::size_t>(*count) == lines.size(),
             "count of question lines differs from the question lines");
-    joined.Question.clear();
-    for (const std::string_view line : lines)
-        AddQuestionLine(joined, line);
-    Require(joined.Question == question.Question, "question text not made of question lines");
+    Require(QuestionTextSize(lines) == question.Question.size(), "question text not made of question lines");
     Require(IsAnswerNumber(question.AnsNum), "answer number not 1 to 4");
 }
 
@@ -51,10 +50,11 @@ void AppendLine(std::string& file, std::string_view plain)
     AppendScrambledLine(file, kQuestionKey, plain);
 }
 
-void AppendQuestion(std::string& file, const QuestionRecord& question, QuestionRecord& joined)
+// `lines` is room for the question's lines, used again from question to question.
+void AppendQuestion(std::string& file, const QuestionRecord& question, std::vector<std::string_view>& lines)
 {
-    const std::vector<std::string_view> lines = QuestionLineViews(question);
-    CheckStoredQuestion(question, lines, joined);
+    QuestionLineViews(question, lines);
+    CheckStoredQuestion(question, lines);
     AppendLine(file, question.NumLines);
     for (const std::string_view line : lines)
         AppendLine(file, line);
@@ -182,16 +182,16 @@ void AppendDataFile(std::string& file, const StoredBank& bank)
         size += question.NumLines.size() + question.Question.size() + question.AnsNum.size() + question.Ref.size();
         for (std::size_t i = 0; i < kAnswerCount; ++i)
             size += question.answer(i).size();
-        lines += 7 + static_cast<std::size_t>(std::count(question.Question.begin(), question.Question.end(), '\n'));
+        lines += 7 + vectors::CountOf(question.Question, '\n');
     }
     const std::size_t lineOverhead = kStartMarker.size() + 9 + kEndMarker.size() + 2;
     const std::size_t start = file.size();
     ReserveLarge(file,
                  start + size + size / 16 + lines * (lineOverhead + 1) + (bank.endLine ? bank.endLine->size() + 2 : 0));
     try {
-        QuestionRecord joined;
+        std::vector<std::string_view> questionLines;
         for (const QuestionRecord& question : bank.questions)
-            AppendQuestion(file, question, joined);
+            AppendQuestion(file, question, questionLines);
         if (bank.endLine) {
             file += *bank.endLine;
             file += "\r\n";
