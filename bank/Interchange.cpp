@@ -56,16 +56,40 @@ void BankBuilder::expect(std::size_t bytes)
     // Some 128 bytes of a source a question; a source of smaller ones only
     // makes the bank grow as it goes.
     constexpr std::size_t kQuestionBytes = 128;
-    ReserveLarge(result_.bank.questions, std::min(bytes / kQuestionBytes + 1, static_cast<std::size_t>(kMaxQuestions)));
+    if (!writer_) {
+        ReserveLarge(result_.bank.questions,
+                     std::min(bytes / kQuestionBytes + 1, static_cast<std::size_t>(kMaxQuestions)));
+        return;
+    }
+    // A data file is about twice its GIFT or Aiken source (the scrambled
+    // check header and the reference Aiken has no place for); only what is
+    // written of the room is ever touched.
+    ReserveLarge(result_.dataFile, bytes / 2 * 5 + 4096);
+}
+
+void BankBuilder::keep(QuestionRecord&& question)
+{
+    ++result_.imported;
+    if (!writer_) {
+        result_.bank.questions.push_back(std::move(question));
+        return;
+    }
+    if (result_.writeFailure)
+        return;
+    try {
+        writer_->add(question);
+    } catch (const Failure& failure) {
+        result_.writeFailure = failure.detail();
+    }
 }
 
 void BankBuilder::add(Outcome outcome, int firstLine, HeldNotes* held)
 {
-    if (outcome.question && result_.bank.questions.size() == static_cast<std::size_t>(kMaxQuestions))
+    if (outcome.question && result_.imported == static_cast<std::size_t>(kMaxQuestions))
         outcome = Rejected({firstLine, "more than 32767 questions; the program reads no further"});
     const bool imported = outcome.question.has_value();
     if (imported)
-        result_.bank.questions.push_back(std::move(*outcome.question));
+        keep(std::move(*outcome.question));
     else
         ++result_.skipped;
     std::vector<SourceError>& messages = imported ? outcome.notes : outcome.errors;

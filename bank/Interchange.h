@@ -23,6 +23,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -42,7 +43,14 @@ inline constexpr std::string_view kNoReferenceText = "No reference text was give
 enum class InterchangeFormat { Gift, Aiken, Xml };
 
 struct ImportResult {
-    StoredBank bank;  // every question that could be imported, in source order
+    // Every question that could be imported, in source order; empty for an
+    // import that writes them into `dataFile` as they come.
+    StoredBank bank;
+    std::size_t imported = 0;  // the questions imported, kept or written
+    // The data file of the questions imported, for an import that writes
+    // (the bank tool's), and why a question could not be written, if one could not.
+    std::string dataFile;
+    std::optional<std::string> writeFailure;
     // In line order; each names the line of its problem. Empty when the
     // import gave its messages to an ImportMessages.
     std::vector<SourceError> errors;
@@ -80,6 +88,8 @@ public:
 // new question line. A block that starts with "$CATEGORY:" is ignored.
 // Lines end at LF or CR LF; in a text without any LF, at CR.
 ImportResult ImportGift(std::string_view utf8);
+// The same giving each message to `messages` and writing each question into
+// the result's data file as they come: nothing of the source is kept.
 ImportResult ImportGift(std::string_view utf8, ImportMessages& messages);
 
 // Aiken: one line of question text, the choices "A. text" to "D. text" (or
@@ -89,6 +99,8 @@ ImportResult ImportGift(std::string_view utf8, ImportMessages& messages);
 // the text before it is reported. "Answer: X" after the choices is reported
 // with the question it ends. The reference of every question is kNoReferenceText.
 ImportResult ImportAiken(std::string_view utf8);
+// The same giving each message to `messages` and writing each question into
+// the result's data file as they come.
 ImportResult ImportAiken(std::string_view utf8, ImportMessages& messages);
 
 ImportResult ImportQuestions(InterchangeFormat format, std::string_view utf8);

@@ -109,7 +109,12 @@ struct HeldNotes {
 class BankBuilder {
 public:
     BankBuilder() = default;
-    explicit BankBuilder(ImportMessages& messages) : messages_(&messages) { }
+    // Gives each message to `messages` and writes each question into the
+    // result's data file as they come, keeping neither.
+    explicit BankBuilder(ImportMessages& messages) : messages_(&messages), writer_(std::in_place, result_.dataFile) { }
+    // The writer writes into the builder's own result.
+    BankBuilder(const BankBuilder&) = delete;
+    BankBuilder& operator=(const BankBuilder&) = delete;
 
     // Room for the questions of a source of `bytes`, so that the bank is not
     // moved again and again as it grows; the room is only reserved, not used.
@@ -125,8 +130,11 @@ public:
 private:
     void report(SourceError message, bool note);
 
+    void keep(QuestionRecord&& question);
+
     ImportMessages* messages_ = nullptr;
     ImportResult result_;
+    std::optional<DataFileWriter> writer_;
 };
 
 // ---------------------------------------------------------------------------

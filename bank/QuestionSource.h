@@ -55,6 +55,20 @@ std::string WriteDataFile(const StoredBank& bank);
 // The same appended to `file`, which a failure leaves as it was.
 void AppendDataFile(std::string& file, const StoredBank& bank);
 
+// A data file written a question at a time, for a reader that keeps none.
+class DataFileWriter {
+public:
+    // `file` must outlive the writer.
+    explicit DataFileWriter(std::string& file) : file_(file) { }
+    // Appends the question's lines as WriteDataFile does; Failure for one it
+    // refuses, which leaves the file as it was.
+    void add(const QuestionRecord& question);
+
+private:
+    std::string& file_;
+    std::vector<std::string_view> lines_;  // the question's, room used again
+};
+
 struct PackResult {
     std::string bytes;  // the data file; empty when there are errors
     std::vector<SourceError> errors;  // in line order

@@ -189,15 +189,26 @@ void AppendDataFile(std::string& file, const StoredBank& bank)
     ReserveLarge(file,
                  start + size + size / 16 + lines * (lineOverhead + 1) + (bank.endLine ? bank.endLine->size() + 2 : 0));
     try {
-        std::vector<std::string_view> questionLines;
+        DataFileWriter writer(file);
         for (const QuestionRecord& question : bank.questions)
-            AppendQuestion(file, question, questionLines);
+            writer.add(question);
         if (bank.endLine) {
             file += *bank.endLine;
             file += "\r\n";
         }
     } catch (...) {
         file.resize(start);
+        throw;
+    }
+}
+
+void DataFileWriter::add(const QuestionRecord& question)
+{
+    const std::size_t start = file_.size();
+    try {
+        AppendQuestion(file_, question, lines_);
+    } catch (...) {
+        file_.resize(start);
         throw;
     }
 }

@@ -205,8 +205,7 @@ ImportResult ImportPrinting(std::ostream& err, const std::string& name, Intercha
 {
     if (format == InterchangeFormat::Xml) {
         ImportResult result = ImportSource(format, name, text);
-        const auto other =
-            result.errors.empty() && !result.bank.questions.empty() ? std::nullopt : OtherFormat(format, text);
+        const auto other = result.errors.empty() && result.imported > 0 ? std::nullopt : OtherFormat(format, text);
         if (other)
             PrintOtherFormat(err, name, format, *other);
         PrintedMessages printed(err, name, other ? kMessagesAfterHint : SIZE_MAX);
@@ -217,7 +216,7 @@ ImportResult ImportPrinting(std::ostream& err, const std::string& name, Intercha
     }
     FirstPassMessages first(err, name, format, text);
     ImportResult result = ImportInterchange(format, text, first);
-    const bool problems = result.errorCount > 0 || result.bank.questions.empty();
+    const bool problems = result.errorCount > 0 || result.imported == 0;
     const auto other = problems ? first.other() : std::nullopt;
     if (other)
         PrintOtherFormat(err, name, format, *other);
@@ -244,19 +243,25 @@ int RunImport(const Args& args, std::ostream& err)
     RefuseSameFile(sourceName, *options.output);
     const std::string text =
         ReadFileBytes(sourceName, format == InterchangeFormat::Xml ? kMaxXmlSourceBytes : kMaxFileBytes);
-    const ImportResult result = ImportPrinting(err, sourceName, format, text);
-    err << "quizdeck-bank: " << sourceName << ": " << Counted(result.bank.questions.size(), "question", "questions")
-        << " imported, " << result.skipped << " skipped, " << Counted(result.noteCount, "note", "notes") << '\n';
-    if (result.bank.questions.empty()) {
+    ImportResult result = ImportPrinting(err, sourceName, format, text);
+    err << "quizdeck-bank: " << sourceName << ": " << Counted(result.imported, "question", "questions") << " imported, "
+        << result.skipped << " skipped, " << Counted(result.noteCount, "note", "notes") << '\n';
+    if (result.imported == 0) {
         err << "quizdeck-bank: " << sourceName << ": no question could be imported; " << *options.output
             << " is not written\n";
         return kToolProblems;
     }
+    // GIFT and Aiken imports write their data file as they go; Moodle XML
+    // keeps its questions.
     try {
-        WriteFileWhole(*options.output, WriteDataFile(result.bank));
+        if (format == InterchangeFormat::Xml)
+            result.dataFile = WriteDataFile(result.bank);
     } catch (const Failure& failure) {
-        throw FileError(*options.output + ": cannot be written: " + failure.detail());
+        result.writeFailure = failure.detail();
     }
+    if (result.writeFailure)
+        throw FileError(*options.output + ": cannot be written: " + *result.writeFailure);
+    WriteFileWhole(*options.output, result.dataFile);
     return result.errorCount == 0 ? kToolDone : kToolProblems;
 }
 
