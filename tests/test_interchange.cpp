@@ -164,6 +164,45 @@ TEST(InterchangeRoundTrip, ExportThenImportGivesBackTheSameQuestions)
     }
 }
 
+// Keeps the messages an import hands on as they come.
+struct KeptMessages : ImportMessages {
+    void error(const SourceError& e) override { errors.push_back(e); }
+    void note(const SourceError& n) override { notes.push_back(n); }
+    std::vector<SourceError> errors;
+    std::vector<SourceError> notes;
+};
+
+// The bank tool's import writes each question as it comes: the data file is
+// the one the kept questions make, and the messages are the same.
+TEST(InterchangeImport, WritingAsItGoesGivesTheDataFileOfTheKeptQuestions)
+{
+    std::vector<std::pair<InterchangeFormat, std::string>> sources = {
+        {InterchangeFormat::Gift, "Good? {=a ~b ~c ~d}\n\nBad {=a}\n\n[html]<img src=x>Pic? {=a ~b ~c ~d}\n"},
+        {InterchangeFormat::Aiken, "Good?\nA. a\nB. b\nC. c\nD. d\nANSWER: B\n\nBad\nA. a\nx\n"},
+    };
+    for (const auto& [name, text] : test::BundledSources()) {
+        const ParsedSource source = ParseSource(text);
+        for (const InterchangeFormat format : {InterchangeFormat::Gift, InterchangeFormat::Aiken})
+            sources.emplace_back(format, ExportQuestions(format, source.bank).text);
+    }
+    for (const auto& [format, text] : sources) {
+        const ImportResult kept = ImportQuestions(format, text);
+        KeptMessages messages;
+        const ImportResult written =
+            format == InterchangeFormat::Gift ? ImportGift(text, messages) : ImportAiken(text, messages);
+        ASSERT_FALSE(kept.bank.questions.empty()) << text;
+        EXPECT_TRUE(written.bank.questions.empty());
+        EXPECT_EQ(written.imported, kept.bank.questions.size());
+        EXPECT_EQ(kept.imported, kept.bank.questions.size());
+        EXPECT_EQ(written.dataFile, WriteDataFile(kept.bank)) << text;
+        EXPECT_FALSE(written.writeFailure);
+        EXPECT_EQ(Describe(messages.errors), Describe(kept.errors));
+        EXPECT_EQ(Describe(messages.notes), Describe(kept.notes));
+    }
+    EXPECT_NE(Describe(ImportQuestions(InterchangeFormat::Gift, sources[0].second).errors), "");
+    EXPECT_NE(Describe(ImportQuestions(InterchangeFormat::Gift, sources[0].second).notes), "");
+}
+
 // Every bundled bank goes out in both formats and comes back the same.
 TEST(InterchangeRoundTrip, HoldsForEveryBundledBank)
 {
