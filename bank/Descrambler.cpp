@@ -193,8 +193,6 @@ public:
     {
     }
 
-    bool atEnd() const { return p_ == end_; }
-
     // The next plain character: one body character, or an escape pair.
     char next()
     {
@@ -253,19 +251,6 @@ std::string_view BodyOf(std::string_view key, std::string_view scrambled)
     return scrambled.substr(kStartMarker.size(), scrambled.size() - 8);
 }
 
-}  // namespace
-
-bool HasScrambleMarkers(std::string_view text)
-{
-    // The first four characters followed by the last four; on a short text
-    // the two overlap, as they always have.
-    const std::string_view first = text.substr(0, 4);
-    const std::string_view last = text.substr(text.size() - std::min<std::size_t>(4, text.size()));
-    return first == kStartMarker && last == kEndMarker;
-}
-
-namespace {
-
 // The scrambled line of `plain`, then `lineEnd`, appended to `out`. A short
 // line is made on the stack and appended in one go; a longer one in place,
 // in room for every character escaped.
@@ -295,6 +280,15 @@ void AppendLine(std::string& out, std::string_view key, std::string_view plain, 
 }
 
 }  // namespace
+
+bool HasScrambleMarkers(std::string_view text)
+{
+    // The first four characters followed by the last four; on a short text
+    // the two overlap, as they always have.
+    const std::string_view first = text.substr(0, 4);
+    const std::string_view last = text.substr(text.size() - std::min<std::size_t>(4, text.size()));
+    return first == kStartMarker && last == kEndMarker;
+}
 
 void AppendScrambled(std::string& out, std::string_view key, std::string_view plain)
 {
@@ -357,10 +351,10 @@ void AppendDescrambled(std::string& out, std::string_view key, std::string_view 
     // rest, written straight into the result. A damaged escape anywhere
     // outranks a header that does not match.
     const ExpandedKey& expanded = Expanded(key);
+    // Room for the text and the sixteen characters the reader stores at a time.
     const std::size_t start = out.size();
     // A line the scrambler wrote with this key starts with the header as it
     // writes it: the header matches, and the text follows.
-    // Room for the text and the sixteen characters the reader stores at a time.
     const std::string_view scrambledHeader = expanded.scrambledHeader();
     if (body.substr(0, scrambledHeader.size()) == scrambledHeader) {
         BodyReader reader(body.substr(scrambledHeader.size()), expanded, expanded.afterHeader());
