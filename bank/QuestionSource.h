@@ -65,8 +65,20 @@ public:
     void add(const QuestionRecord& question);
 
 private:
+    // A field's last text and its scrambled line, CR LF included: the count
+    // of question lines and the answer number repeat from question to
+    // question, and so does a reference the source format has no place for.
+    struct LastLine {
+        std::string plain;
+        std::string scrambled;
+    };
+    void appendRepeating(LastLine& last, std::string_view plain);
+
     std::string& file_;
     std::vector<std::string_view> lines_;  // the question's, room used again
+    LastLine numLines_;
+    LastLine ansNum_;
+    LastLine ref_;
 };
 
 struct PackResult {

@@ -50,20 +50,6 @@ void AppendLine(std::string& file, std::string_view plain)
     AppendScrambledLine(file, kQuestionKey, plain);
 }
 
-// `lines` is room for the question's lines, used again from question to question.
-void AppendQuestion(std::string& file, const QuestionRecord& question, std::vector<std::string_view>& lines)
-{
-    QuestionLineViews(question, lines);
-    CheckStoredQuestion(question, lines);
-    AppendLine(file, question.NumLines);
-    for (const std::string_view line : lines)
-        AppendLine(file, line);
-    for (std::size_t i = 0; i < kAnswerCount; ++i)
-        AppendLine(file, question.answer(i));
-    AppendLine(file, question.AnsNum);
-    AppendLine(file, question.Ref);
-}
-
 // ---------------------------------------------------------------------------
 // Unpacking
 
@@ -206,11 +192,29 @@ void DataFileWriter::add(const QuestionRecord& question)
 {
     const std::size_t start = file_.size();
     try {
-        AppendQuestion(file_, question, lines_);
+        QuestionLineViews(question, lines_);
+        CheckStoredQuestion(question, lines_);
+        appendRepeating(numLines_, question.NumLines);
+        for (const std::string_view line : lines_)
+            AppendLine(file_, line);
+        for (std::size_t i = 0; i < kAnswerCount; ++i)
+            AppendLine(file_, question.answer(i));
+        appendRepeating(ansNum_, question.AnsNum);
+        appendRepeating(ref_, question.Ref);
     } catch (...) {
         file_.resize(start);
         throw;
     }
+}
+
+void DataFileWriter::appendRepeating(LastLine& last, std::string_view plain)
+{
+    if (last.scrambled.empty() || last.plain != plain) {
+        last.scrambled.clear();
+        AppendLine(last.scrambled, plain);
+        last.plain = plain;
+    }
+    file_ += last.scrambled;
 }
 
 std::string WriteDataFile(const StoredBank& bank)

@@ -358,6 +358,22 @@ TEST(WriteDataFile, RefusesQuestionsTheLoaderWouldReadDifferently)
     EXPECT_EQ(file, "kept");
     AppendDataFile(file, bank);
     EXPECT_EQ(file, "kept" + WriteDataFile(bank));
+
+    // The lines that repeat from question to question are written again
+    // after one that was refused, and follow each change.
+    std::string written;
+    DataFileWriter writer(written);
+    QuestionRecord emptyReference = bank.questions[0];
+    emptyReference.Ref.clear();
+    writer.add(bank.questions[0]);
+    EXPECT_THROW(writer.add(emptyReference), Failure);
+    QuestionRecord other = Question("1", {"q"}, "3");
+    other.Ref = "another reference";
+    writer.add(other);
+    writer.add(bank.questions[0]);
+    StoredBank expected = bank;
+    expected.questions = {bank.questions[0], other, bank.questions[0]};
+    EXPECT_EQ(written, WriteDataFile(expected));
 }
 
 TEST(QuestionLinesOf, GivesBackTheLinesOfTheQuestionText)
