@@ -29,7 +29,7 @@ cmake --build "$build" --target quizdeck_bench quizdeck_bench_window quizdeck_be
 export QT_QPA_PLATFORM=offscreen
 
 csv="$build/bench.csv"
-"$build/bench/quizdeck_bench" --benchmark_repetitions=5 --benchmark_report_aggregates_only=true \
+"$build/bench/quizdeck_bench" --benchmark_repetitions=9 --benchmark_report_aggregates_only=true \
     --benchmark_out="$csv" --benchmark_out_format=csv "$@"
 "$build/bench/quizdeck_bench_window" "$@"
 help_csv="$build/bench-help.csv"
@@ -86,29 +86,7 @@ awk 'BEGIN { for (i = 1; i <= 32767; i++) {
 "$tool" import "$files/q.gift" -o "$files/q.drv" 2>/dev/null
 "$tool" unpack "$files/q.drv" >"$files/q.quiz"
 
-# measure NAME INPUT ARGS...: processor seconds and peak KiB of one run of the tool,
-# the best of five (on a host shared with other machines one run in three or
-# four can take half as long again); sets cpu, kib and mb (the input's size in MB).
-measure() {
-    input=$1; shift
-    best=""
-    for i in 1 2 3 4 5; do
-        set -- $("$build/bench/run_measured" "$tool" "$@") "$@"
-        if [ -z "$best" ] || awk -v a="$1" -v b="$best" 'BEGIN { exit !(a < b) }'; then best=$1; kib=$2; fi
-        shift 3
-    done
-    cpu=$best
-    mb=$(awk -v s="$(wc -c <"$input")" 'BEGIN { printf "%.2f", s / 1000000 }')
-    input_kib=$(( $(wc -c <"$input") / 1024 ))
-}
 set -- $("$build/bench/run_measured" "$tool" --version); base_kib=$2
-tool_lines=""
-tool_result() {  # LABEL: remembers the lines to print with the others
-    tool_lines="$tool_lines$1|$cpu|$mb|$kib|$input_kib
-"
-}
-measure "$files/q.gift" import "$files/q.gift" -o "$files/out.drv"; tool_result "import GIFT"
-measure "$files/q.aiken" import "$files/q.aiken" -o "$files/out.drv"; tool_result "import Aiken"
 # Hostile imports, for their memory alone: 6 MB of two-letter Aiken lines (a
 # message each), one 30 MiB HTML question (its text in pieces under libxml2's 10 MB
 # for one text), 20 MiB of "&amp;" in HTML and in plain text.
@@ -117,15 +95,36 @@ awk 'BEGIN { printf "[html]<p>"; for (i = 0; i < 6291456; i++) printf (i % 1000 
     print "</p>{=a~b~c~d}" }' >"$files/html.gift"
 awk 'BEGIN { printf "[html]"; for (i = 0; i < 4194304; i++) printf "&amp;"; print "{=a~b~c~d}" }' >"$files/amp.gift"
 awk 'BEGIN { for (i = 0; i < 4194304; i++) printf "&amp;"; print "{=a~b~c~d}" }' >"$files/amp-plain.gift"
-measure "$files/ab.aiken" import "$files/ab.aiken" -o "$files/out.drv"; tool_result "hostile Aiken lines"
-measure "$files/html.gift" import "$files/html.gift" -o "$files/out.drv"; tool_result "hostile GIFT HTML"
-measure "$files/amp.gift" import "$files/amp.gift" -o "$files/out.drv"; tool_result "hostile GIFT &amp;"
-measure "$files/amp-plain.gift" import "$files/amp-plain.gift" -o "$files/out.drv"; tool_result "hostile GIFT plain"
-measure "$files/q.quiz" pack "$files/q.quiz" -o "$files/out.drv"; tool_result "pack"
-measure "$files/q.drv" unpack "$files/q.drv"; tool_result "unpack"
-measure "$files/q.drv" check "$files/q.drv"; tool_result "check"
-measure "$files/q.drv" export --format gift "$files/q.drv"; tool_result "export GIFT"
-measure "$files/q.drv" export --format aiken "$files/q.drv"; tool_result "export Aiken"
+
+# The tool's runs, LABEL|INPUT|ARGUMENTS (no argument holds a space), each
+# measured in five rounds of all of them: processor seconds and peak KiB, the
+# best of the five kept. A host shared with other machines can take half as
+# long again for a second or two; spread over the rounds, such a spell costs
+# a command one sample, not all of them.
+runs="import GIFT|$files/q.gift|import $files/q.gift -o $files/out.drv
+import Aiken|$files/q.aiken|import $files/q.aiken -o $files/out.drv
+hostile Aiken lines|$files/ab.aiken|import $files/ab.aiken -o $files/out.drv
+hostile GIFT HTML|$files/html.gift|import $files/html.gift -o $files/out.drv
+hostile GIFT &amp;|$files/amp.gift|import $files/amp.gift -o $files/out.drv
+hostile GIFT plain|$files/amp-plain.gift|import $files/amp-plain.gift -o $files/out.drv
+pack|$files/q.quiz|pack $files/q.quiz -o $files/out.drv
+unpack|$files/q.drv|unpack $files/q.drv
+check|$files/q.drv|check $files/q.drv
+export GIFT|$files/q.drv|export --format gift $files/q.drv
+export Aiken|$files/q.drv|export --format aiken $files/q.drv"
+samples="$files/samples"
+: >"$samples"
+for round in 1 2 3 4 5; do
+    echo "$runs" | while IFS='|' read -r label input args; do
+        set -- $("$build/bench/run_measured" "$tool" $args)
+        echo "$label|$1|$2|$(wc -c <"$input")" >>"$samples"
+    done
+done
+# LABEL|CPU|MB|KIB|INPUT_KIB for each run, its best round, in the order above.
+tool_lines=$(awk -F'|' '!($1 in cpu) { order[++n] = $1 }
+    !($1 in cpu) || $2 < cpu[$1] { cpu[$1] = $2; kib[$1] = $3 } { bytes[$1] = $4 }
+    END { for (i = 1; i <= n; i++) { l = order[i]
+        printf "%s|%s|%.2f|%s|%d\n", l, cpu[l], bytes[l] / 1000000, kib[l], int(bytes[l] / 1024) } }' "$samples")
 
 # against LABEL VALUE TARGET [DETAIL]: prints a result against its limit (lower is better)
 # and remembers a miss, so that the script ends non-zero when any result misses.
