@@ -4,11 +4,10 @@
 #include "bank/ExportChecks.h"
 
 #include <array>
-#include <cstdint>
-#include <cstring>
 #include <utility>
 
 #include "bank/StoredQuestions.h"
+#include "bank/Text.h"
 #include "shell/CodePage.h"
 
 namespace qd::interchange {
@@ -57,28 +56,6 @@ bool MayHoldControl(std::string_view bytes)
                                           | (static_cast<unsigned char>(byte - 0x80) < 0x20));
     }
     return may != 0;
-}
-
-// Whether the 16 bytes at `block` are ASCII: the top bit of each, tested
-// eight bytes at a time.
-constexpr std::size_t kBlockBytes = 16;
-
-bool IsAsciiBlock(const char* block)
-{
-    std::array<std::uint64_t, 2> words {};
-    static_assert(sizeof words == kBlockBytes);
-    std::memcpy(words.data(), block, kBlockBytes);
-    return ((words[0] | words[1]) & 0x8080808080808080U) == 0;
-}
-
-// Where the run of ASCII bytes from `from` on ends.
-std::size_t AsciiRunEnd(std::string_view bytes, std::size_t from)
-{
-    while (bytes.size() - from >= kBlockBytes && IsAsciiBlock(bytes.data() + from))
-        from += kBlockBytes;
-    while (from < bytes.size() && static_cast<unsigned char>(bytes[from]) < 0x80)
-        ++from;
-    return from;
 }
 
 }  // namespace

@@ -38,6 +38,13 @@ bool QuestionRecord::operator==(const QuestionRecord& other) const
                     other.AnsNum, other.Ref);
 }
 
+void EmptyTexts(QuestionRecord& record)
+{
+    for (std::string* text : {&record.NumLines, &record.Question, &record.Answer1, &record.Answer2, &record.Answer3,
+                              &record.Answer4, &record.AnsNum, &record.Ref})
+        text->clear();
+}
+
 void AddQuestionLine(QuestionRecord& record, std::string_view line)
 {
     std::string& question = record.Question;

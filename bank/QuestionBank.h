@@ -32,6 +32,10 @@ struct QuestionRecord {
 
 inline constexpr std::size_t kAnswerCount = 4;
 
+// Empties every text of a record, keeping the memory each has, for the
+// record to be filled again.
+void EmptyTexts(QuestionRecord& record);
+
 // Adds a line to the record's question text as the program keeps it: the
 // line and CR LF, then two more CR LF when the line holds "?".
 void AddQuestionLine(QuestionRecord& record, std::string_view line);

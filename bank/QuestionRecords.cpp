@@ -60,20 +60,12 @@ std::size_t RecordsAtMost(std::size_t size)
     return std::min(size / kShortestRecord, static_cast<std::size_t>(std::numeric_limits<std::int16_t>::max())) + 2;
 }
 
-// Empties every text of a record, keeping the memory it has.
-void Empty(QuestionRecord& record)
-{
-    for (std::string* text : {&record.NumLines, &record.Question, &record.Answer1, &record.Answer2, &record.Answer3,
-                              &record.Answer4, &record.AnsNum, &record.Ref})
-        text->clear();
-}
-
 // The record just read (before `next`) emptied and put in the place of the
 // next, whose texts then grow where the last ones were, without new memory.
 void Recycle(std::vector<QuestionRecord>& table, std::size_t next)
 {
     QuestionRecord& done = table.at(next - 1);
-    Empty(done);
+    EmptyTexts(done);
     std::swap(done, table.at(next));
 }
 
@@ -91,7 +83,7 @@ public:
                 table.emplace_back();
                 continue;
             }
-            Empty(records_.back());
+            EmptyTexts(records_.back());
             table.push_back(std::move(records_.back()));
             records_.pop_back();
         }

@@ -2,7 +2,6 @@
 #include "bank/QuestionSource.h"
 
 #include <algorithm>
-#include <array>
 #include <functional>
 #include <limits>
 #include <optional>
@@ -33,12 +32,6 @@ constexpr std::size_t kPackBatch = 64;
 // Takes the questions read so far: in the middle of the source to write
 // them, keeping the bank as it is; at the end, also to keep them.
 using TakeQuestions = std::function<void(StoredBank&)>;
-
-// Every text of a record, for emptying one to be used again.
-constexpr std::array<std::string QuestionRecord::*, 8> kRecordTexts = {
-    &QuestionRecord::NumLines, &QuestionRecord::Question, &QuestionRecord::Answer1, &QuestionRecord::Answer2,
-    &QuestionRecord::Answer3,  &QuestionRecord::Answer4,  &QuestionRecord::AnsNum,  &QuestionRecord::Ref,
-};
 
 // A "lines:" or "answer-number:" line of the open question.
 struct Setting {
@@ -126,8 +119,7 @@ private:
             open_->firstLine = line;
             if (filled_ == bank_.questions.size())
                 bank_.questions.emplace_back();
-            for (const auto text : kRecordTexts)
-                (record().*text).clear();
+            EmptyTexts(record());
         }
         return *open_;
     }

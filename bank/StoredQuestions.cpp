@@ -30,10 +30,7 @@ const QuestionRecord* LoadedQuestions::next()
 {
     if (next_ == lines_.size())
         return nullptr;
-    for (std::string* field : {&question_.NumLines, &question_.Question, &question_.AnsNum, &question_.Ref})
-        field->clear();
-    for (std::size_t i = 0; i < kAnswerCount; ++i)
-        question_.answer(i).clear();
+    EmptyTexts(question_);
     // A record starts at its NumLines line, the first one at the first line read.
     place(lines_[next_++]);
     while (next_ < lines_.size() && lines_[next_].role != LineRole::NumLines)

@@ -24,20 +24,6 @@ void AppendForMessage(std::string& out, std::string_view text, std::size_t pos, 
     out += Hex(value, 2);
 }
 
-// Where the run of ASCII bytes from `pos` on ends: eight bytes at a time.
-std::size_t AsciiEnd(std::string_view bytes, std::size_t pos)
-{
-    constexpr std::uint64_t kHighBits = 0x8080808080808080;
-    for (std::uint64_t word = 0; pos + sizeof word <= bytes.size(); pos += sizeof word) {
-        std::memcpy(&word, bytes.data() + pos, sizeof word);
-        if ((word & kHighBits) != 0)
-            break;
-    }
-    while (pos < bytes.size() && static_cast<unsigned char>(bytes[pos]) < 0x80)
-        ++pos;
-    return pos;
-}
-
 }  // namespace
 
 std::string Quoted(std::string_view text)
@@ -142,13 +128,27 @@ Utf8Char DecodeUtf8At(std::string_view bytes, std::size_t pos)
     return {code, length};
 }
 
+// Where the run of ASCII bytes from `pos` on ends: eight bytes at a time.
+std::size_t AsciiRunEnd(std::string_view bytes, std::size_t pos)
+{
+    constexpr std::uint64_t kHighBits = 0x8080808080808080;
+    for (std::uint64_t word = 0; pos + sizeof word <= bytes.size(); pos += sizeof word) {
+        std::memcpy(&word, bytes.data() + pos, sizeof word);
+        if ((word & kHighBits) != 0)
+            break;
+    }
+    while (pos < bytes.size() && static_cast<unsigned char>(bytes[pos]) < 0x80)
+        ++pos;
+    return pos;
+}
+
 bool IsValidUtf8(std::string_view bytes)
 {
-    for (std::size_t pos = AsciiEnd(bytes, 0); pos < bytes.size();) {
+    for (std::size_t pos = AsciiRunEnd(bytes, 0); pos < bytes.size();) {
         const std::size_t length = DecodeUtf8At(bytes, pos).length;
         if (length == 0)
             return false;
-        pos = AsciiEnd(bytes, pos + length);
+        pos = AsciiRunEnd(bytes, pos + length);
     }
     return true;
 }

@@ -49,6 +49,8 @@ struct Utf8Char {
 // nothing past U+10FFFF.
 Utf8Char DecodeUtf8At(std::string_view bytes, std::size_t pos);
 
+// Where the run of ASCII bytes from `pos` on ends: eight bytes at a time.
+std::size_t AsciiRunEnd(std::string_view bytes, std::size_t pos);
 bool IsValidUtf8(std::string_view bytes);
 
 // The characters of UTF-8 bytes, each ill-formed sequence as
